@@ -1,0 +1,25 @@
+# Cross-compiling for 32-bit Windows with mingw-w64.
+# BLINKWATCH_MINGW_THREADS picks the compilers' thread model:
+#   win32 - the shipped executable (no winpthread, so it still loads on Windows 2000)
+#   posix - the Wine test executables (GoogleTest needs std::thread and friends)
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+
+if(NOT BLINKWATCH_MINGW_THREADS)
+  set(BLINKWATCH_MINGW_THREADS win32)
+endif()
+set(BLINKWATCH_MINGW_THREADS "${BLINKWATCH_MINGW_THREADS}" CACHE STRING "mingw-w64 thread model: win32 or posix")
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES BLINKWATCH_MINGW_THREADS)
+
+set(_triple i686-w64-mingw32)
+set(CMAKE_C_COMPILER   ${_triple}-gcc-${BLINKWATCH_MINGW_THREADS})
+set(CMAKE_CXX_COMPILER ${_triple}-g++-${BLINKWATCH_MINGW_THREADS})
+set(CMAKE_RC_COMPILER  ${_triple}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${_triple})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+
+# Everything the runtime brings is linked in: the program needs no DLL beside it.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")

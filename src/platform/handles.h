@@ -1,0 +1,12 @@
+#pragma once
+// Opaque handles of the platform's objects. Portable code only stores and
+// passes them; the Win32 side converts them to and from HANDLE, HICON, HWND.
+
+struct OsDevice;
+using DeviceHandle = OsDevice*;   // an open device; null when the open failed
+
+struct OsIcon;
+using IconHandle = OsIcon*;
+
+struct OsWindow;
+using WindowHandle = OsWindow*;

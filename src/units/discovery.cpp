@@ -1,0 +1,209 @@
+#include "units/discovery.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "units/unit_list.h"
+
+namespace {
+
+constexpr size_t kDevicePrefixLength = 4;   // "\\.\" in front of every device path
+
+struct InterfaceType {
+    uint32_t number;
+    const char* name;
+};
+
+constexpr InterfaceType kInterfaceTypes[] = {
+    {1, "Other"}, {6, "Ethernet"}, {9, "Tokenring"}, {15, "FDDI"},
+    {23, "PPP"},  {24, "Loopback"}, {28, "SLIP"},
+};
+
+// Discovery's working state: the list so far and the next tray identifier.
+struct Discovery {
+    Os& os;
+    Unit* list = nullptr;
+    int32_t nextTrayId = kFirstTrayId;
+};
+
+// Appends a record; on an exhausted heap the whole list is released, so that
+// nothing is ever written into the previous record.
+Unit* NewUnit(Discovery& d) {
+    if (AppendUnit(d.os, &d.list) == 0) {
+        FreeUnitList(d.os, &d.list);
+        d.list = nullptr;
+        return nullptr;
+    }
+    return d.list;
+}
+
+void Number(Discovery& d, Unit& unit) {
+    unit.trayId = d.nextTrayId++;
+    unit.dirty = 1;
+}
+
+// Heap memory handed back to the Os when it goes out of scope.
+class OsBuffer {
+public:
+    OsBuffer(Os& os, size_t bytes) : os_(os), block_(os.AllocateZeroed(bytes)) {}
+    ~OsBuffer() { Release(); }
+    OsBuffer(const OsBuffer&) = delete;
+    OsBuffer& operator=(const OsBuffer&) = delete;
+    void Release() {
+        if (block_ != nullptr) os_.FreeMemory(block_);
+        block_ = nullptr;
+    }
+    IfTable* table() const { return static_cast<IfTable*>(block_); }
+
+private:
+    Os& os_;
+    void* block_;
+};
+
+bool AddPhysicalDrives(Discovery& d) {
+    char path[kPathLength];
+    for (int n = 0; n < 255; ++n) {
+        std::snprintf(path, sizeof path, "\\\\.\\PHYSICALDRIVE%d", n);
+        if (!ProbeDevice(d.os, path)) continue;
+        Unit* unit = NewUnit(d);
+        if (unit == nullptr) return false;
+        std::snprintf(unit->name, sizeof unit->name, "%s", path);
+        unit->kind = d.os.QueryDriveType(path + kDevicePrefixLength);
+        Number(d, *unit);
+    }
+    return true;
+}
+
+bool AddDriveLetters(Discovery& d) {
+    char path[kPathLength];
+    for (char letter = 'C'; letter <= 'Z'; ++letter) {
+        std::snprintf(path, sizeof path, "\\\\.\\%c:", letter);
+        if (!ProbeDevice(d.os, path)) continue;
+        Unit* unit = NewUnit(d);
+        if (unit == nullptr) return false;
+        std::snprintf(unit->name, sizeof unit->name, "%s", path);
+        unit->kind = d.os.QueryDriveType(path + kDevicePrefixLength);
+        ReadVolumeInfo(d.os, path, *unit);
+        if (unit->kind != DRIVE_FIXED) unit->hidden = 1;
+        Number(d, *unit);
+    }
+    return true;
+}
+
+bool AddProcessorsAndMemory(Discovery& d, uint32_t processorCount) {
+    // A 32-bit process sees at most 32 processors, and the per-processor
+    // sampling keeps 32 entries.
+    uint32_t count = processorCount < kMaxProcessorUnits ? processorCount : kMaxProcessorUnits;
+    for (uint32_t j = 0; j < count; ++j) {
+        Unit* unit = NewUnit(d);
+        if (unit == nullptr) return false;
+        if (processorCount > 1)
+            std::snprintf(unit->name, sizeof unit->name, "CPU #%u Usage", static_cast<unsigned>(j));
+        else
+            std::snprintf(unit->name, sizeof unit->name, "CPU Usage");
+        unit->kind = UNIT_CPU;
+        Number(d, *unit);
+        unit->cpuIndex = j;
+    }
+    const struct { const char* name; uint32_t kind; } memories[] = {
+        {"RAM Usage", UNIT_RAM}, {"VRAM Usage", UNIT_VRAM}};
+    for (const auto& memory : memories) {
+        Unit* unit = NewUnit(d);
+        if (unit == nullptr) return false;
+        std::snprintf(unit->name, sizeof unit->name, "%s", memory.name);
+        unit->kind = memory.kind;
+        Number(d, *unit);
+    }
+    return true;
+}
+
+bool AddInterfaceRow(Discovery& d, const IfRow& row, uint32_t k) {
+    Unit* unit = NewUnit(d);
+    if (unit == nullptr) return false;
+    std::memset(unit->label, 0, sizeof unit->label);
+    size_t length = row.dwDescrLen < kInterfaceDescriptionLength ? row.dwDescrLen
+                                                                 : kInterfaceDescriptionLength;
+    std::memcpy(unit->label, row.bDescr, length);
+    std::snprintf(unit->fileSystem, sizeof unit->fileSystem, "%s", InterfaceTypeName(row.dwType));
+    std::snprintf(unit->name, sizeof unit->name, "NIC #%u Usage", static_cast<unsigned>(k));
+    unit->kind = UNIT_NIC;
+    Number(d, *unit);
+    unit->nicIndex = static_cast<int32_t>(k);
+    return true;
+}
+
+// Answers the exit code when the process must end, 0 otherwise. A failing
+// second query (or no memory for its buffer) leaves the machine without
+// network Units; the program runs on.
+int AddNetworkInterfaces(Discovery& d) {
+    OsBuffer probe(d.os, sizeof(IfTable));
+    if (probe.table() == nullptr) return kDiscoveryExitCode;
+    uint32_t size = 0;
+    if (d.os.QueryInterfaceTable(probe.table(), &size, true) != kErrorInsufficientBuffer)
+        return kDiscoveryExitCode;
+    probe.Release();
+
+    OsBuffer buffer(d.os, size);
+    if (buffer.table() == nullptr) return 0;
+    uint32_t filled = size;
+    if (d.os.QueryInterfaceTable(buffer.table(), &filled, true) != kErrorSuccess) return 0;
+    const IfTable& table = *buffer.table();
+    uint32_t rows = IfTableRowsInBuffer(table, size);
+    for (uint32_t k = 0; k < rows; ++k)
+        if (!AddInterfaceRow(d, IfTableRow(table, k), k)) return kDiscoveryExitCode;
+    return 0;
+}
+
+}  // namespace
+
+bool ProbeDevice(Os& os, const char* path) {
+    DeviceHandle device = os.OpenDevice(path);
+    if (device == nullptr) return false;
+    os.CloseDevice(device);
+    return true;
+}
+
+void ReadVolumeInfo(Os& os, const char* path, Unit& unit) {
+    char root[kPathLength];
+    std::snprintf(root, sizeof root, "%s\\", path + kDevicePrefixLength);
+    char volumeName[kPathLength] = {};
+    char fileSystemName[kPathLength] = {};
+    if (!os.QueryVolumeInformation(root, volumeName, fileSystemName)) {
+        std::snprintf(unit.label, sizeof unit.label, "N/A");
+        std::snprintf(unit.fileSystem, sizeof unit.fileSystem, "N/A");
+        return;
+    }
+    // The platform fills both buffers; cut them anyway in case it does not.
+    volumeName[kPathLength - 1] = '\0';
+    fileSystemName[kPathLength - 1] = '\0';
+    std::snprintf(unit.label, sizeof unit.label, "%s", volumeName);
+    std::snprintf(unit.fileSystem, sizeof unit.fileSystem, "%s", fileSystemName);
+}
+
+const char* InterfaceTypeName(uint32_t type) {
+    for (const InterfaceType& known : kInterfaceTypes)
+        if (known.number == type) return known.name;
+    return "Unknown";
+}
+
+int DiscoverUnits(Os& os, Unit** list, const GlobalOptions& options) {
+    *list = nullptr;
+    Discovery d{os};
+    Unit* start = NewUnit(d);
+    if (start == nullptr) return kDiscoveryExitCode;
+    start->hidden = 1;
+
+    if (!AddPhysicalDrives(d) || !AddDriveLetters(d) ||
+        !AddProcessorsAndMemory(d, options.ProcessorCount))
+        return kDiscoveryExitCode;
+    int exitCode = AddNetworkInterfaces(d);
+    if (exitCode == 0) {
+        Unit* end = NewUnit(d);
+        if (end == nullptr) return kDiscoveryExitCode;
+        end->hidden = 1;
+        *list = end;
+        return 0;
+    }
+    if (d.list != nullptr) FreeUnitList(os, &d.list);
+    return exitCode;
+}

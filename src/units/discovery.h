@@ -1,0 +1,27 @@
+#pragma once
+// Unit discovery: builds the list of every Unit of this machine once, at
+// start-up, before the settings are read.
+#include "platform/os.h"
+#include "shell/global_options.h"
+#include "units/unit.h"
+
+constexpr int kDiscoveryExitCode = 1;   // the process ends with this when discovery fails
+constexpr uint32_t kMaxProcessorUnits = 32;
+constexpr size_t kInterfaceDescriptionLength = 26;
+
+// Builds a new list: start marker, physical drives, drive letters C..Z,
+// processors, RAM, VRAM, network interfaces, end marker. On success *list
+// receives the end marker and the answer is 0. Otherwise the answer is the exit
+// code the process must end with (kDiscoveryExitCode), *list is null and
+// nothing is left allocated: the caller ends the process.
+int DiscoverUnits(Os& os, Unit** list, const GlobalOptions& options);
+
+// True when the device path can be opened (without access rights).
+bool ProbeDevice(Os& os, const char* path);
+
+// Reads the volume label and file system name of a "\\.\X:" device path into
+// the Unit's label and fileSystem; both read "N/A" when the volume cannot be read.
+void ReadVolumeInfo(Os& os, const char* path, Unit& unit);
+
+// The stored name of an interface type number ("Ethernet", ..., "Unknown").
+const char* InterfaceTypeName(uint32_t type);
