@@ -1,6 +1,7 @@
 // The sampling services of Win32Os: disk counters and free space, processor
 // times, memory status, the tick count, the warning box and the command.
 #include "platform/win32/win32_os.h"
+#include "platform/win32/win32_os_sampling.h"
 
 #include <windows.h>
 #include <winioctl.h>
@@ -64,9 +65,11 @@ NtQuerySystemInformationFn FindNtQuerySystemInformation() {
     return query;
 }
 
+}  // namespace
+
 // Windows 2000 has no GetSystemTimes; there the system times are the sums of
 // the per-processor times, which is how later systems form them too.
-bool SumProcessorTimes(Win32Os& os, uint64_t* idle, uint64_t* kernel, uint64_t* user) {
+bool SumProcessorTimes(Os& os, uint64_t* idle, uint64_t* kernel, uint64_t* user) {
     std::array<ProcessorTimes, kMaxProcessorRecords> records{};
     uint32_t returned = 0;
     if (os.QueryProcessorTimes(records.data(), sizeof records, &returned) != kStatusSuccess)
@@ -84,8 +87,6 @@ bool SumProcessorTimes(Win32Os& os, uint64_t* idle, uint64_t* kernel, uint64_t* 
     *user = sums[2];
     return true;
 }
-
-}  // namespace
 
 bool Win32Os::QueryDiskPerformance(DeviceHandle device, DiskPerformance* record, uint32_t bytes) {
     DWORD returned = 0;
