@@ -142,6 +142,9 @@ TEST(DriveSampling, NoBufferNoSample) {
     EXPECT_EQ(0, c.activity);
     EXPECT_EQ(1, m.Poll()) << "the next pass has its buffer";
     EXPECT_EQ(40, ram.value);
+
+    Unit* empty = nullptr;
+    EXPECT_EQ(1, PollUnits(m.os, &empty, m.options, m.state)) << "an empty list";
 }
 
 // A drive that cannot be opened (unplugged) is passed over; the Units after it
