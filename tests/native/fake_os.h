@@ -3,12 +3,34 @@
 // below, and every call is counted.
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "platform/os.h"
+
+// A disk as the sampling services see it: its performance counters and the
+// free space of its volume.
+struct FakeDisk {
+    bool performanceWorks = true;   // false: the counters are switched off
+    uint32_t readCount = 0;
+    uint32_t writeCount = 0;
+};
+
+struct FakeFreeSpace {
+    bool readable = true;
+    uint64_t totalBytes = 0;
+    uint64_t totalFreeBytes = 0;
+};
+
+struct FakeMessageBox {
+    WindowHandle owner;
+    std::string text;
+    std::string caption;
+    uint32_t style;
+};
 
 struct FakeVolume {
     bool readable = true;
@@ -45,6 +67,44 @@ public:
     bool QueryVolumeInformation(const char* rootPath, char* volumeName,
                                 char* fileSystemName) override;
     uint32_t QueryInterfaceTable(IfTable* table, uint32_t* size, bool sorted) override;
+
+
+    // --- Sampling ---
+    std::map<std::string, FakeDisk> disks;           // device path -> counters (default: off)
+    std::map<std::string, FakeFreeSpace> freeSpace;  // path asked for -> figures (default: fails)
+    uint64_t systemIdle = 0;                         // the system times
+    uint64_t systemKernel = 0;
+    uint64_t systemUser = 0;
+    std::vector<ProcessorTimes> processors;          // records of the per-processor query
+    int32_t processorStatus = kStatusSuccess;        // its status
+    int64_t processorReturnedBytes = -1;             // bytes it reports; -1: those it filled
+    MemoryStatus memory{};
+    uint32_t tickCount = 0;
+    int messageBoxAnswer = 7;                        // IDNO
+    std::function<void()> onMessageBox;              // runs while the box is "open"
+
+    std::vector<uint32_t> performanceBytesAsked;     // per disk query
+    std::vector<std::string> freeSpacePaths;         // per free-space query
+    std::vector<uint32_t> processorBytesAsked;       // per processor query
+    std::vector<uint32_t> memoryLengthsGiven;        // dwLength at each memory query
+    std::vector<FakeMessageBox> messageBoxes;
+    std::vector<std::string> commands;
+
+    // Adds a processor whose times are (idle, kernel, user).
+    ProcessorTimes& AddProcessor(int64_t idle, int64_t kernel, int64_t user);
+
+    bool QueryDiskPerformance(DeviceHandle device, DiskPerformance* record,
+                              uint32_t bytes) override;
+    bool QueryDiskFreeSpace(const char* path, uint64_t* totalBytes,
+                            uint64_t* totalFreeBytes) override;
+    bool QuerySystemTimes(uint64_t* idle, uint64_t* kernel, uint64_t* user) override;
+    int32_t QueryProcessorTimes(ProcessorTimes* records, uint32_t bytes,
+                                uint32_t* returnedBytes) override;
+    bool QueryMemoryStatus(MemoryStatus* status) override;
+    uint32_t QueryTickCount() override;
+    int ShowMessageBox(WindowHandle owner, const char* text, const char* caption,
+                       uint32_t style) override;
+    int RunCommand(const char* command) override;
 
 private:
     std::vector<std::string> openHandles_;

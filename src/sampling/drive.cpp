@@ -1,0 +1,95 @@
+#include "sampling/drive.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr uint64_t kGibiByte = 1073741824;
+constexpr uint64_t kMebiByte = 1048576;
+
+// Counter changes since the previous sample as an activity state. A counter
+// that moved to 0 (counters restarted) is taken but shows nothing.
+int8_t CountersToActivity(Unit& unit, const DiskPerformance& record) {
+    int8_t activity = ACTIVITY_IDLE;
+    if (record.WriteCount != unit.writeCounter) {
+        unit.writeCounter = record.WriteCount;
+        if (unit.writeCounter != 0) activity += ACTIVITY_WRITE;
+    }
+    if (record.ReadCount != unit.readCounter) {
+        unit.readCounter = record.ReadCount;
+        if (unit.readCounter != 0) activity += ACTIVITY_READ;
+    }
+    return activity;
+}
+
+// The device path with a trailing backslash, "\\.\C:" -> "\\.\C:\"; left as
+// it is when it already ends in one or there is no room for it.
+void RootPathOf(const char* name, char (&path)[kPathLength]) {
+    std::snprintf(path, sizeof path, "%s", name);
+    size_t length = std::strlen(path);
+    if (length > 0 && path[length - 1] == '\\') return;
+    if (length + 1 < sizeof path) {
+        path[length] = '\\';
+        path[length + 1] = '\0';
+    }
+}
+
+// free * 100 / total truncated; -1 when either count is 0. Unsigned, so that
+// no figure can overflow; past 2^64 / 100 bytes the total is scaled first.
+int32_t FreePercent(uint64_t free, uint64_t total) {
+    if (free == 0 || total == 0) return -1;
+    if (free <= UINT64_MAX / 100) return static_cast<int32_t>(free * 100 / total);
+    return static_cast<int32_t>(free / (total / 100));
+}
+
+}  // namespace
+
+void ReadFreeSpace(Os& os, Unit& unit) {
+    char path[kPathLength];
+    RootPathOf(unit.name, path);
+    uint64_t total = 0;
+    uint64_t free = 0;
+    os.QueryDiskFreeSpace(path, &total, &free);   // a failure leaves both at 0
+    unit.value = FreePercent(free, total);
+    uint64_t divisor = 1;
+    unit.sizeUnit = ' ';
+    if (total > kGibiByte) {
+        divisor = kGibiByte;
+        unit.sizeUnit = 'G';
+    } else if (total > kMebiByte) {
+        divisor = kMebiByte;
+        unit.sizeUnit = 'M';
+    }
+    unit.sizeDivisor = static_cast<int32_t>(divisor);
+    unit.freeScaled = static_cast<uint32_t>(free / divisor);
+    unit.totalScaled = static_cast<uint32_t>(total / divisor);
+}
+
+void ShowPerfCounterWarning(Os& os, SamplerState& state) {
+    // The flag falls before the box: the box's message loop runs further
+    // passes, and none of them may show a second box.
+    state.PerfCounterWarningPending = false;
+    int answer = os.ShowMessageBox(nullptr, kPerfCounterWarningText, kPerfCounterWarningCaption,
+                                   kPerfCounterWarningStyle);
+    if (answer == kAnswerYes) os.RunCommand(kEnableCountersCommand);
+}
+
+bool DriveStep(Os& os, Unit& unit, DiskPerformance* record, SamplerState& state) {
+    DeviceHandle device = os.OpenDevice(unit.name);
+    if (device == nullptr) return false;
+    // A failed query leaves the record stale: the counters and the light
+    // stay as they were rather than follow whatever the buffer holds.
+    if (os.QueryDiskPerformance(device, record, kDiskPerformanceRequestBytes)) {
+        int8_t activity = CountersToActivity(unit, *record);
+        if (activity != unit.activity) {
+            unit.activity = activity;
+            unit.dirty = 1;
+        }
+    } else if (state.PerfCounterWarningPending) {
+        ShowPerfCounterWarning(os, state);
+    }
+    ReadFreeSpace(os, unit);
+    os.CloseDevice(device);
+    return true;
+}

@@ -1,0 +1,33 @@
+#pragma once
+// Drives: their performance counters turned into read and write lights, their
+// free space into the tooltip's figures, and the warning shown when the
+// platform's disk performance counters are switched off.
+#include <cstdint>
+
+#include "platform/os.h"
+#include "sampling/sampler_state.h"
+#include "units/unit.h"
+
+constexpr uint32_t kDiskPerformanceBufferBytes = 148;   // allocated once per pass
+constexpr uint32_t kDiskPerformanceRequestBytes = 88;   // asked of each drive
+
+constexpr const char* kPerfCounterWarningText =
+    "Blinkwatch ERROR:\n\nBlinkwatch can't display activity indicators since the systems "
+    "performance counters have been disabled.\nthis might be fixed by running the following "
+    "command: diskperf -y\ndo you want to try this now?\n";
+constexpr const char* kPerfCounterWarningCaption = "Blinkwatch FAILURE";
+constexpr uint32_t kPerfCounterWarningStyle = 0x2014;   // MB_YESNO | MB_ICONERROR | MB_TASKMODAL
+constexpr int kAnswerYes = 6;                            // IDYES
+constexpr const char* kEnableCountersCommand = "diskperf -y";
+
+// Samples one drive with `record` as the performance buffer. False when the
+// drive cannot be opened; the Unit is then left as it was.
+bool DriveStep(Os& os, Unit& unit, DiskPerformance* record, SamplerState& state);
+
+// Offers to switch the counters on, once per process: clears the pending flag,
+// asks the user and on Yes runs the command.
+void ShowPerfCounterWarning(Os& os, SamplerState& state);
+
+// The free-space figures of the Unit's volume: value (percent free, -1 when
+// unknown), freeScaled, totalScaled, sizeDivisor and sizeUnit.
+void ReadFreeSpace(Os& os, Unit& unit);

@@ -1,0 +1,57 @@
+#include "sampling/memory.h"
+
+namespace {
+
+constexpr uint64_t kMebiByte = 1048576;
+
+// The memory status with its length set; a failed query leaves it zero.
+MemoryStatus QueryStatus(Os& os) {
+    MemoryStatus status{};
+    status.dwLength = sizeof status;
+    os.QueryMemoryStatus(&status);
+    return status;
+}
+
+void Publish(Unit& unit, int8_t load, int32_t& lastPublished) {
+    if (load == lastPublished) return;
+    unit.dirty = 1;
+    unit.activity = ACTIVITY_METER;
+    lastPublished = load;
+    unit.value = load;
+}
+
+}  // namespace
+
+int32_t MebiBytes(uint64_t bytes) {
+    if (bytes <= kMebiByte) return 0;
+    return static_cast<int32_t>(static_cast<uint32_t>(bytes / kMebiByte));
+}
+
+int8_t SampleRam(Os& os, Unit& unit) {
+    MemoryStatus status = QueryStatus(os);
+    unit.ramFreeMB = MebiBytes(status.ullAvailPhys);
+    unit.ramTotalMB = MebiBytes(status.ullTotalPhys);
+    return static_cast<int8_t>(status.dwMemoryLoad);
+}
+
+int8_t SampleVirtualRam(Os& os, Unit& unit) {
+    MemoryStatus status = QueryStatus(os);
+    int64_t load = 0;
+    if (status.ullTotalPageFile != 0) {
+        // Signed 64-bit as the figures are; done unsigned so that absurd
+        // figures wrap instead of overflowing.
+        uint64_t availableShare = (status.ullAvailPageFile * 100u) / status.ullTotalPageFile;
+        load = 100 - static_cast<int64_t>(availableShare);
+    }
+    unit.vramFreeMB = MebiBytes(status.ullAvailPageFile);
+    unit.vramTotalMB = MebiBytes(status.ullTotalPageFile);
+    return static_cast<int8_t>(load);
+}
+
+void RamStep(Os& os, Unit& unit, SamplerState& state) {
+    Publish(unit, SampleRam(os, unit), state.LastMeterValue[kLastRamMeter]);
+}
+
+void VirtualRamStep(Os& os, Unit& unit, SamplerState& state) {
+    Publish(unit, SampleVirtualRam(os, unit), state.LastMeterValue[kLastVramMeter]);
+}

@@ -1,0 +1,80 @@
+#include "sampling/network.h"
+
+#include "sampling/os_buffer.h"
+
+namespace {
+
+// One direction's rate as a percentage of the link, clamped to 100. Both
+// products fit in 64 bits: the delta is below 2^32, the speed in bytes
+// below 2^29.
+uint64_t DirectionUsage(uint32_t delta, uint32_t elapsedMs, uint32_t bytesPerSecond) {
+    uint64_t percent = static_cast<uint64_t>(delta) * 100u * 1000u /
+                       (static_cast<uint64_t>(elapsedMs) * bytesPerSecond);
+    return percent < 100 ? percent : 100;
+}
+
+// The usage against the row's previous sample, which becomes this one. The
+// first sample of a row, or of another interface now at that row, only sets
+// the baseline. Two samples within the same millisecond tick keep the figure
+// and the baseline, so that the next sample covers the whole interval.
+void UpdateUsage(Unit& unit, InterfaceSample& previous, const IfRow& row, uint32_t tick) {
+    bool sameInterface = previous.taken && previous.ifIndex == row.dwIndex;
+    uint32_t elapsed = tick - previous.tick;   // modulo 2^32: the tick count wraps
+    if (sameInterface && elapsed == 0) return;
+    unit.value = sameInterface ? LinkUsage(row.dwInOctets - previous.inOctets,
+                                           row.dwOutOctets - previous.outOctets, elapsed,
+                                           row.dwSpeed)
+                               : 0;
+    previous = {true, row.dwIndex, row.dwInOctets, row.dwOutOctets, tick};
+}
+
+}  // namespace
+
+int32_t LinkUsage(uint32_t inDelta, uint32_t outDelta, uint32_t elapsedMs, uint32_t speedBits) {
+    uint32_t bytesPerSecond = speedBits / 8;
+    if (bytesPerSecond == 0 || elapsedMs == 0) return 0;
+    uint64_t in = DirectionUsage(inDelta, elapsedMs, bytesPerSecond);
+    uint64_t out = DirectionUsage(outDelta, elapsedMs, bytesPerSecond);
+    return static_cast<int32_t>(in > out ? in : out);
+}
+
+int SampleNetworkInterface(Os& os, Unit& unit, SamplerState& state) {
+    OsBuffer probe(os, sizeof(IfTable));
+    if (probe.As<IfTable>() == nullptr) return 0;
+    uint32_t size = 0;
+    if (os.QueryInterfaceTable(probe.As<IfTable>(), &size, true) != kErrorInsufficientBuffer)
+        return 0;
+    probe.Release();
+
+    OsBuffer buffer(os, size);
+    IfTable* table = buffer.As<IfTable>();
+    if (table == nullptr) return 0;
+    uint32_t filled = size;
+    if (os.QueryInterfaceTable(table, &filled, true) != kErrorSuccess) return 0;
+    uint32_t rows = IfTableRowsInBuffer(*table, size);
+    if (unit.nicIndex < 0 || static_cast<uint32_t>(unit.nicIndex) >= rows) return 0;
+
+    const IfRow& row = IfTableRow(*table, static_cast<uint32_t>(unit.nicIndex));
+    unit.readCounter = row.dwInOctets;
+    unit.writeCounter = row.dwOutOctets;
+    if (static_cast<uint32_t>(unit.nicIndex) < kMaxInterfaceRows)
+        UpdateUsage(unit, state.PrevInterfaceSamples[unit.nicIndex], row, os.QueryTickCount());
+    return 0;
+}
+
+void NetworkStep(Os& os, Unit& unit, SamplerState& state) {
+    SampleNetworkInterface(os, unit, state);
+    int8_t activity = ACTIVITY_IDLE;
+    if (unit.writeCounter != unit.prevWriteCounter) {
+        unit.prevWriteCounter = unit.writeCounter;
+        if (unit.writeCounter != 0) activity += ACTIVITY_WRITE;
+    }
+    if (unit.readCounter != unit.prevReadCounter) {
+        unit.prevReadCounter = unit.readCounter;
+        if (unit.readCounter != 0) activity += ACTIVITY_READ;
+    }
+    if (activity != unit.activity) {
+        unit.activity = activity;
+        unit.dirty = 1;
+    }
+}

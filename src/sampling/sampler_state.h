@@ -1,0 +1,37 @@
+#pragma once
+// The sampler's process-wide state: what the previous samples left behind for
+// the next ones. One plain record, zero apart from the pending warning, that
+// the program keeps for its whole run and a test can start afresh.
+#include <array>
+#include <cstdint>
+
+constexpr uint32_t kMaxProcessors = 32;        // processors the per-processor tables hold
+constexpr uint32_t kLastRamMeter = 32;         // LastMeterValue entry of the RAM load
+constexpr uint32_t kLastVramMeter = 33;        // LastMeterValue entry of the VRAM load
+constexpr uint32_t kMaxInterfaceRows = 256;    // interface rows whose usage is followed
+
+// Idle, kernel and user time in 100-nanosecond units; kernel includes idle.
+struct CpuTimes {
+    uint64_t idle;
+    uint64_t kernel;
+    uint64_t user;
+};
+
+// The octet counters of one interface-table row at its previous sample.
+struct InterfaceSample {
+    bool taken;          // a sample of this row exists
+    uint32_t ifIndex;    // the interface that had the row then
+    uint32_t inOctets;
+    uint32_t outOctets;
+    uint32_t tick;       // milliseconds since the system started
+};
+
+struct SamplerState {
+    CpuTimes PrevSystemTimes{};                                  // the previous total sample
+    std::array<CpuTimes, kMaxProcessors> PrevProcessorTimes{};   // per processor
+    // The last load published: per processor (entry 0 also the total), then
+    // the RAM and VRAM loads.
+    std::array<int32_t, kMaxProcessors + 2> LastMeterValue{};
+    bool PerfCounterWarningPending = true;   // falls at the first failed disk query
+    std::array<InterfaceSample, kMaxInterfaceRows> PrevInterfaceSamples{};
+};
