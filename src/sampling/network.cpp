@@ -1,6 +1,6 @@
 #include "sampling/network.h"
 
-#include "sampling/os_buffer.h"
+#include "platform/os_buffer.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "sampling/drive.h"
 #include "sampling/memory.h"
 #include "sampling/network.h"
-#include "sampling/os_buffer.h"
+#include "platform/os_buffer.h"
 #include "units/unit_list.h"
 
 namespace {

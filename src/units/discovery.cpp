@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/os_buffer.h"
 #include "units/unit_list.h"
 
 namespace {
@@ -41,24 +42,6 @@ void Number(Discovery& d, Unit& unit) {
     unit.trayId = d.nextTrayId++;
     unit.dirty = 1;
 }
-
-// Heap memory handed back to the Os when it goes out of scope.
-class OsBuffer {
-public:
-    OsBuffer(Os& os, size_t bytes) : os_(os), block_(os.AllocateZeroed(bytes)) {}
-    ~OsBuffer() { Release(); }
-    OsBuffer(const OsBuffer&) = delete;
-    OsBuffer& operator=(const OsBuffer&) = delete;
-    void Release() {
-        if (block_ != nullptr) os_.FreeMemory(block_);
-        block_ = nullptr;
-    }
-    IfTable* table() const { return static_cast<IfTable*>(block_); }
-
-private:
-    Os& os_;
-    void* block_;
-};
 
 bool AddPhysicalDrives(Discovery& d) {
     char path[kPathLength];
@@ -137,17 +120,17 @@ bool AddInterfaceRow(Discovery& d, const IfRow& row, uint32_t k) {
 // network Units; the program runs on.
 int AddNetworkInterfaces(Discovery& d) {
     OsBuffer probe(d.os, sizeof(IfTable));
-    if (probe.table() == nullptr) return kDiscoveryExitCode;
+    if (probe.As<IfTable>() == nullptr) return kDiscoveryExitCode;
     uint32_t size = 0;
-    if (d.os.QueryInterfaceTable(probe.table(), &size, true) != kErrorInsufficientBuffer)
+    if (d.os.QueryInterfaceTable(probe.As<IfTable>(), &size, true) != kErrorInsufficientBuffer)
         return kDiscoveryExitCode;
     probe.Release();
 
     OsBuffer buffer(d.os, size);
-    if (buffer.table() == nullptr) return 0;
+    if (buffer.As<IfTable>() == nullptr) return 0;
     uint32_t filled = size;
-    if (d.os.QueryInterfaceTable(buffer.table(), &filled, true) != kErrorSuccess) return 0;
-    const IfTable& table = *buffer.table();
+    if (d.os.QueryInterfaceTable(buffer.As<IfTable>(), &filled, true) != kErrorSuccess) return 0;
+    const IfTable& table = *buffer.As<IfTable>();
     uint32_t rows = IfTableRowsInBuffer(table, size);
     for (uint32_t k = 0; k < rows; ++k)
         if (!AddInterfaceRow(d, IfTableRow(table, k), k)) return kDiscoveryExitCode;
