@@ -141,14 +141,25 @@ UINT ItemState(HWND listView, int item, UINT mask) {
     return static_cast<UINT>(SendMessageA(listView, LVM_GETITEMSTATE, static_cast<WPARAM>(item), mask));
 }
 
+int FirstSelectedItem(HWND listView) {
+    return static_cast<int>(
+        SendMessageA(listView, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_SELECTED, 0)));
+}
+
 }  // namespace
 
 // Keeps a single selection: whatever the list selected, only the clicked row
-// stays selected, and a click below the last row leaves none.
+// stays selected, and a click below the last row leaves none. The list allows
+// a range to be selected (shift-click), so every selected row is cleared, not
+// only the first; the bound keeps a control that refuses the change from
+// holding the loop.
 void OnUnitListClick(HWND listView, int clickedItem) {
-    const int selected = static_cast<int>(
-        SendMessageA(listView, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_SELECTED, 0)));
-    SetItemState(listView, selected, 0, LVIS_SELECTED);
+    const int rows = static_cast<int>(SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0));
+    for (int k = 0; k < rows; ++k) {
+        const int selected = FirstSelectedItem(listView);
+        if (selected < 0) break;
+        SetItemState(listView, selected, 0, LVIS_SELECTED);
+    }
     if (clickedItem != -1) SetItemState(listView, clickedItem, kSelectedAndFocused, kSelectedAndFocused);
     UpdateWindow(listView);
 }
