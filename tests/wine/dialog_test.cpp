@@ -444,6 +444,29 @@ TEST_F(MainDialog, EnablingRules) {
     EXPECT_EQ(0, state_.options.ShowCPUUsageMulti);
     Click(IDC_ALTERNATE_ICONS);
     EXPECT_EQ(1, state_.options.AlternativeIcons);
+
+    // Check boxes take their state on any notification, not only a click.
+    CheckDlgButton(dialog_, IDC_ALTERNATE_ICONS, BST_UNCHECKED);
+    SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(IDC_ALTERNATE_ICONS, BN_SETFOCUS),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog_, IDC_ALTERNATE_ICONS)));
+    EXPECT_EQ(0, state_.options.AlternativeIcons);
+
+    // The other commands are the dialog's own: the option handlers leave them.
+    const GlobalOptions before = state_.options;
+    auto sameOptions = [&before](const GlobalOptions& now) {
+        return before.Pollinterval == now.Pollinterval && before.Pollintervalmeters == now.Pollintervalmeters &&
+               before.Startwithosdelay == now.Startwithosdelay && before.StartWithOs == now.StartWithOs &&
+               before.AlternativeIcons == now.AlternativeIcons && before.SingleIconMode == now.SingleIconMode &&
+               before.KeyboardLED == now.KeyboardLED && before.Staticicon == now.Staticicon &&
+               before.ShowCPUUsageMulti == now.ShowCPUUsageMulti;
+    };
+    for (int id : {IDC_APPLY, IDC_QUIT, IDC_START, IDC_START_WITH_OS, IDC_ABOUT, IDC_HIDE, IDC_ONLINE_HELP,
+                   IDC_UNIT_LIST, 0, 999}) {
+        CheckDlgButton(dialog_, IDC_START_WITH_OS, BST_CHECKED);
+        const OptionCommand command{dialog_, id, BN_CLICKED, &state_.currentUnit, &state_.options, &state_.panel};
+        EXPECT_EQ(0, DispatchOptionCommand(command)) << "id " << id;
+    }
+    EXPECT_TRUE(sameOptions(state_.options));
 }
 
 TEST_F(MainDialog, UnitBoxesAndTheSixteenMaskBoxes) {
