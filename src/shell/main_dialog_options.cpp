@@ -63,6 +63,25 @@ uint32_t TypedNumber(const OptionCommand& command) {
     return GetDlgItemInt(command.dialog, command.id, &translated, FALSE);
 }
 
+constexpr UINT kSelectedAndFocused = LVIS_SELECTED | LVIS_FOCUSED;
+constexpr UINT kUncheckedImage = 1;
+
+void SetItemState(HWND listView, int item, UINT state, UINT mask) {
+    LVITEMA change{};
+    change.state = state;
+    change.stateMask = mask;
+    SendMessageA(listView, LVM_SETITEMSTATE, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&change));
+}
+
+UINT ItemState(HWND listView, int item, UINT mask) {
+    return static_cast<UINT>(SendMessageA(listView, LVM_GETITEMSTATE, static_cast<WPARAM>(item), mask));
+}
+
+int FirstSelectedItem(HWND listView) {
+    return static_cast<int>(
+        SendMessageA(listView, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_SELECTED, 0)));
+}
+
 }  // namespace
 
 int BoxState(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED ? 1 : 0; }
@@ -124,29 +143,6 @@ int DispatchOptionCommand(const OptionCommand& command) {
     }
     return 0;
 }
-
-namespace {
-
-constexpr UINT kSelectedAndFocused = LVIS_SELECTED | LVIS_FOCUSED;
-constexpr UINT kUncheckedImage = 1;
-
-void SetItemState(HWND listView, int item, UINT state, UINT mask) {
-    LVITEMA change{};
-    change.state = state;
-    change.stateMask = mask;
-    SendMessageA(listView, LVM_SETITEMSTATE, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&change));
-}
-
-UINT ItemState(HWND listView, int item, UINT mask) {
-    return static_cast<UINT>(SendMessageA(listView, LVM_GETITEMSTATE, static_cast<WPARAM>(item), mask));
-}
-
-int FirstSelectedItem(HWND listView) {
-    return static_cast<int>(
-        SendMessageA(listView, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_SELECTED, 0)));
-}
-
-}  // namespace
 
 // Keeps a single selection: whatever the list selected, only the clicked row
 // stays selected, and a click below the last row leaves none. The list allows
