@@ -27,6 +27,11 @@ const char* CommandTail(const char* commandLine) {
     return SkipBlanks(end);
 }
 
+char* CommandTail(char* commandLine) {
+    if (commandLine == nullptr) return nullptr;
+    return commandLine + (CommandTail(static_cast<const char*>(commandLine)) - commandLine);
+}
+
 int HasStartupSwitch(char* tail) {
     if (tail == nullptr) return 0;
     for (char* c = tail; *c != '\0'; ++c) *c = LowerAscii(*c);

@@ -21,10 +21,16 @@ TEST(CommandLine, TailAfterTheProgramName) {
         {"  leading", "leading"},   // an empty name before the first blank
     };
     for (const auto& c : cases) EXPECT_STREQ(c.tail, CommandTail(c.line)) << "line [" << c.line << "]";
-    EXPECT_STREQ("", CommandTail(nullptr));
+    EXPECT_STREQ("", CommandTail(static_cast<const char*>(nullptr)));
 
     const char* line = "blinkwatch.exe /x";
     EXPECT_EQ(line + 15, CommandTail(line)) << "the tail points into the line";
+    char writable[] = "\"C:\\blinkwatch.exe\"  /STARTUP";
+    char* tail = CommandTail(writable);
+    EXPECT_EQ(writable + 21, tail);
+    EXPECT_EQ(1, HasStartupSwitch(tail));
+    EXPECT_STREQ("\"C:\\blinkwatch.exe\"  /startup", writable) << "lowered in place";
+    EXPECT_EQ(nullptr, CommandTail(static_cast<char*>(nullptr)));
 }
 
 TEST(CommandLine, StartupSwitchAnywhereInAnyCase) {

@@ -26,7 +26,6 @@ struct DialogState {
     Unit* currentUnit = nullptr;
     GlobalOptions options{};
     OptionsPanelState panel{};
-    int notifications = 0;        // WM_NOTIFY messages from the unit list
 };
 
 DialogState* g_state = nullptr;
@@ -44,7 +43,6 @@ INT_PTR CALLBACK TestDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         return FALSE;
     }
     case WM_NOTIFY:
-        if (reinterpret_cast<NMHDR*>(lParam)->idFrom == IDC_UNIT_LIST) ++s.notifications;
         return OnUnitListNotify(dialog, reinterpret_cast<NMHDR*>(lParam), &s.currentUnit, &s.options,
                                 s.panel);
     default:
