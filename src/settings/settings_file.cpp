@@ -59,8 +59,8 @@ void VisitUnitOptions(UnitRecord& u, Visit visit) {
     visit("ParallelPortWriteMask", ValueKind::Byte, "0x0", u.parallelPortWriteMask);
 }
 
-// The settings file's path, or null when none is known: a relative or empty
-// name would make the profile functions use the Windows folder instead.
+// The settings file's path, or null when none is known (empty or not
+// terminated): the file is never looked for anywhere else.
 const char* SettingsFile(const GlobalOptions& options) {
     const char* path = options.SettingsPath;
     if (std::memchr(path, '\0', sizeof options.SettingsPath) == nullptr || path[0] == '\0')
