@@ -10,3 +10,6 @@ using IconHandle = OsIcon*;
 
 struct OsWindow;
 using WindowHandle = OsWindow*;
+
+struct OsRegistryKey;
+using RegistryKeyHandle = OsRegistryKey*;   // an open registry key; null when opening failed

@@ -70,4 +70,39 @@ public:
 
     // Runs a command through the command interpreter and waits for it to end.
     virtual int RunCommand(const char* command) = 0;
+
+    // --- Settings file and Run value ---
+    // The value of `key` in `section` of the profile (INI) file `path`, at most
+    // size - 1 characters, always terminated; `fallback` when the file, section
+    // or key is missing. Sections and keys are matched without regard to case.
+    // Answers the number of characters copied.
+    virtual uint32_t ReadProfileValue(const char* section, const char* key, const char* fallback,
+                                      char* buffer, uint32_t size, const char* path) = 0;
+
+    // Sets `key` in `section` of `path` to `value`, creating the file, the
+    // section and the key as needed. False when the file cannot be written.
+    virtual bool WriteProfileValue(const char* section, const char* key, const char* value,
+                                   const char* path) = 0;
+
+    // The normal (restored) rectangle of a top-level window. False when the
+    // window's placement cannot be read; the outputs are then left as they were.
+    virtual bool QueryWindowNormalRect(WindowHandle window, int32_t* left, int32_t* top,
+                                       int32_t* right, int32_t* bottom) = 0;
+
+    // The full path of the running executable into a buffer of `size`
+    // characters. Answers its length, or 0 with an empty buffer when the path
+    // cannot be read whole.
+    virtual uint32_t QueryModulePath(char* buffer, uint32_t size) = 0;
+
+    // Opens a key under the current user's hive with full access, creating it
+    // when it is missing; null on failure. Closed with CloseRegistryKey.
+    virtual RegistryKeyHandle OpenUserRegistryKey(const char* subKey) = 0;
+    virtual void CloseRegistryKey(RegistryKeyHandle key) = 0;
+
+    // Stores a string value of `bytes` bytes (the terminating zero included).
+    virtual bool WriteRegistryString(RegistryKeyHandle key, const char* name, const char* data,
+                                     uint32_t bytes) = 0;
+
+    // Deletes a value; false when it could not be deleted or did not exist.
+    virtual bool DeleteRegistryValue(RegistryKeyHandle key, const char* name) = 0;
 };

@@ -28,4 +28,18 @@ public:
     int ShowMessageBox(WindowHandle owner, const char* text, const char* caption,
                        uint32_t style) override;
     int RunCommand(const char* command) override;
+
+    // --- Settings file and Run value ---
+    uint32_t ReadProfileValue(const char* section, const char* key, const char* fallback,
+                              char* buffer, uint32_t size, const char* path) override;
+    bool WriteProfileValue(const char* section, const char* key, const char* value,
+                           const char* path) override;
+    bool QueryWindowNormalRect(WindowHandle window, int32_t* left, int32_t* top, int32_t* right,
+                               int32_t* bottom) override;
+    uint32_t QueryModulePath(char* buffer, uint32_t size) override;
+    RegistryKeyHandle OpenUserRegistryKey(const char* subKey) override;
+    void CloseRegistryKey(RegistryKeyHandle key) override;
+    bool WriteRegistryString(RegistryKeyHandle key, const char* name, const char* data,
+                             uint32_t bytes) override;
+    bool DeleteRegistryValue(RegistryKeyHandle key, const char* name) override;
 };

@@ -1,0 +1,170 @@
+#include "settings/settings_file.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "units/unit_list.h"
+
+namespace {
+
+enum class ValueKind { YesNo, Number, Byte };
+
+// Every global option except the window rectangle, in the order written.
+template <class Options, class Visit>
+void VisitGeneralOptions(Options& o, Visit visit) {
+    visit("StartWithOs", ValueKind::YesNo, "No", o.StartWithOs);
+    visit("AlternativeIcons", ValueKind::YesNo, "Yes", o.AlternativeIcons);
+    visit("Pollinterval", ValueKind::Number, "100", o.Pollinterval);
+    visit("Pollintervalmeters", ValueKind::Number, "1500", o.Pollintervalmeters);
+    visit("Startwithosdelay", ValueKind::Number, "1", o.Startwithosdelay);
+    visit("ShowCPUUsage", ValueKind::YesNo, "No", o.ShowCPUUsage);
+    visit("ShowCPUUsageMulti", ValueKind::YesNo, "No", o.ShowCPUUsageMulti);
+    visit("ShowFreeMem", ValueKind::YesNo, "No", o.ShowFreeMem);
+    visit("SingleIconMode", ValueKind::YesNo, "No", o.SingleIconMode);
+    visit("KeyboardLED", ValueKind::YesNo, "No", o.KeyboardLED);
+    visit("Staticicon", ValueKind::YesNo, "No", o.Staticicon);
+    visit("Color_cpu_dynamic", ValueKind::YesNo, "Yes", o.Color_cpu_dynamic);
+    visit("Color_cpu_red", ValueKind::Byte, "16", o.Color_cpu_red);
+    visit("Color_cpu_green", ValueKind::Byte, "128", o.Color_cpu_green);
+    visit("Color_cpu_blue", ValueKind::Byte, "16", o.Color_cpu_blue);
+    visit("Color_ram_red", ValueKind::Byte, "64", o.Color_ram_red);
+    visit("Color_ram_green", ValueKind::Byte, "64", o.Color_ram_green);
+    visit("Color_ram_blue", ValueKind::Byte, "255", o.Color_ram_blue);
+    visit("Color_vram_red", ValueKind::Byte, "228", o.Color_vram_red);
+    visit("Color_vram_green", ValueKind::Byte, "128", o.Color_vram_green);
+    visit("Color_vram_blue", ValueKind::Byte, "16", o.Color_vram_blue);
+    visit("Color_background_red", ValueKind::Byte, "64", o.Color_background_red);
+    visit("Color_background_green", ValueKind::Byte, "0", o.Color_background_green);
+    visit("Color_background_blue", ValueKind::Byte, "64", o.Color_background_blue);
+}
+
+// The dialog's normal rectangle, read after everything else and written last.
+template <class Number, class Visit>
+void VisitWindowRect(Number& top, Number& left, Number& right, Number& bottom, Visit visit) {
+    visit("WindowPosTop", ValueKind::Number, "100", top);
+    visit("WindowPosLeft", ValueKind::Number, "100", left);
+    visit("WindowPosRight", ValueKind::Number, "630", right);
+    visit("WindowPosBottom", ValueKind::Number, "510", bottom);
+}
+
+// A Unit's keys in the order written. A null default marks a key that is
+// written but never read: "ParallelPortSeparateRW" repeats the port switch.
+template <class UnitRecord, class Visit>
+void VisitUnitOptions(UnitRecord& u, Visit visit) {
+    visit("Enabled", ValueKind::YesNo, "No", u.enabled);
+    visit("Trayicon", ValueKind::YesNo, "Yes", u.showInTray);
+    visit("ParallelPortMonitorEnabled", ValueKind::YesNo, "No", u.parallelPortEnabled);
+    visit("ParallelPortSeparateRW", ValueKind::YesNo, nullptr, u.parallelPortEnabled);
+    visit("ParallelPortReadMask", ValueKind::Byte, "0x0", u.parallelPortReadMask);
+    visit("ParallelPortWriteMask", ValueKind::Byte, "0x0", u.parallelPortWriteMask);
+}
+
+// The settings file's path, or null when none is known (empty or not
+// terminated): the file is never looked for anywhere else.
+const char* SettingsFile(const GlobalOptions& options) {
+    const char* path = options.SettingsPath;
+    if (std::memchr(path, '\0', sizeof options.SettingsPath) == nullptr || path[0] == '\0')
+        return nullptr;
+    return path;
+}
+
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+uint32_t Interpret(ValueKind kind, const char* text) {
+    switch (kind) {
+    case ValueKind::YesNo: return ParseYesNo(text) ? 1u : 0u;
+    case ValueKind::Number: return ParseNumber(text);
+    case ValueKind::Byte: return ParseNumber(text) & 0xFFu;
+    }
+    return 0;
+}
+
+// Reads one key into its field; the default stands in for a missing file.
+template <class Field>
+void LoadValue(Os& os, const char* file, const char* section, const char* key, ValueKind kind,
+               const char* fallback, Field& field) {
+    if (fallback == nullptr) return;
+    char text[kSettingValueLength] = {};
+    if (file != nullptr)
+        os.ReadProfileValue(section, key, fallback, text, sizeof text, file);
+    else
+        std::snprintf(text, sizeof text, "%s", fallback);
+    text[sizeof text - 1] = '\0';
+    // The field takes the 32-bit pattern: a value written from a negative
+    // field reads back as the same negative value.
+    field = static_cast<Field>(Interpret(kind, text));
+}
+
+template <class Field>
+void SaveValue(Os& os, const char* file, const char* section, const char* key, ValueKind kind,
+               const Field& field) {
+    char text[16];
+    if (kind == ValueKind::YesNo)
+        std::snprintf(text, sizeof text, "%s", field != 0 ? "Yes" : "No");
+    else
+        std::snprintf(text, sizeof text, "%u", static_cast<unsigned>(static_cast<uint32_t>(field)));
+    os.WriteProfileValue(section, key, text, file);
+}
+
+}  // namespace
+
+bool ParseYesNo(const char* text) {
+    // Values are compared lower-cased; only ASCII letters change case, so
+    // bytes of other code pages never match "no".
+    return !(LowerAscii(text[0]) == 'n' && LowerAscii(text[1]) == 'o' && text[2] == '\0');
+}
+
+uint32_t ParseNumber(const char* text) {
+    const char* p = text;
+    while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\v' || *p == '\f' || *p == '\r') ++p;
+    bool negative = *p == '-';
+    if (*p == '-' || *p == '+') ++p;
+    uint32_t value = 0;   // unsigned, so that long digit runs wrap instead of overflowing
+    for (; *p >= '0' && *p <= '9'; ++p) value = value * 10u + static_cast<uint32_t>(*p - '0');
+    return negative ? 0u - value : value;
+}
+
+int LoadSettings(Os& os, Unit** currentUnit, GlobalOptions* options) {
+    if (options == nullptr) return 0;
+    const char* file = SettingsFile(*options);
+    const char* section = kGeneralSection;
+    auto load = [&](const char* key, ValueKind kind, const char* fallback, auto& field) {
+        LoadValue(os, file, section, key, kind, fallback, field);
+    };
+    VisitGeneralOptions(*options, load);
+    if (currentUnit != nullptr) {
+        WalkForward(*currentUnit, [&](Unit& unit) {
+            section = unit.name;
+            VisitUnitOptions(unit, load);
+        });
+    }
+    section = kGeneralSection;
+    VisitWindowRect(options->WindowPosTop, options->WindowPosLeft, options->WindowPosRight,
+                    options->WindowPosBottom, load);
+    return 0;
+}
+
+int SaveSettings(Os& os, Unit** currentUnit, const GlobalOptions* options) {
+    if (options == nullptr) return 0;
+    const char* file = SettingsFile(*options);
+    if (file == nullptr) return 0;
+    const char* section = kGeneralSection;
+    auto save = [&](const char* key, ValueKind kind, const char*, const auto& field) {
+        SaveValue(os, file, section, key, kind, field);
+    };
+    VisitGeneralOptions(*options, save);
+    if (currentUnit != nullptr) {
+        WalkForward(*currentUnit, [&](Unit& unit) {
+            section = unit.name;
+            VisitUnitOptions(unit, save);
+        });
+    }
+    int32_t top = options->WindowPosTop;
+    int32_t left = options->WindowPosLeft;
+    int32_t right = options->WindowPosRight;
+    int32_t bottom = options->WindowPosBottom;
+    os.QueryWindowNormalRect(options->DialogWindow, &left, &top, &right, &bottom);
+    section = kGeneralSection;
+    VisitWindowRect(top, left, right, bottom, save);
+    return 0;
+}
