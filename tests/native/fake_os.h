@@ -106,11 +106,7 @@ public:
                        uint32_t style) override;
     int RunCommand(const char* command) override;
 
-private:
-    std::vector<std::string> openHandles_;
-
     // --- Settings file and Run value ---
-public:
     // Profile files as text, by path. Reads and writes follow the profile
     // rules: sections and keys matched without regard to case, the first of
     // duplicated sections or keys wins, a missing file, section or key gives
@@ -150,5 +146,6 @@ public:
     bool DeleteRegistryValue(RegistryKeyHandle key, const char* name) override;
 
 private:
+    std::vector<std::string> openHandles_;
     std::vector<std::string> registryKeys_;     // handle n is registryKeys_[n - 1]
 };
