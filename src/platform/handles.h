@@ -10,3 +10,9 @@ using IconHandle = OsIcon*;
 
 struct OsWindow;
 using WindowHandle = OsWindow*;
+
+struct OsLibrary;
+using LibraryHandle = OsLibrary*;          // a run-time loaded library; null when absent
+
+struct OsPortOutput;
+using PortOutputHandle = OsPortOutput*;    // a port output function of such a library
