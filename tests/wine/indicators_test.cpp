@@ -1,10 +1,12 @@
 // The indicators' Win32 side in-process: the icon resources, the drawings'
 // pixels and objects, the port library and the Scroll Lock LED.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -379,4 +381,137 @@ TEST(Win32Keyboard, ScrollLockIsToggledOnlyWhenItDiffers) {
     EXPECT_EQ(1, PumpCountingScrollLock());
     EXPECT_EQ(initial, GetKeyState(VK_SCROLL));
     DestroyWindow(window);
+}
+
+namespace {
+
+// A notification area of this thread's own. Wine's Shell_NotifyIcon sends
+// each call as WM_COPYDATA to the first top-level "Shell_TrayWnd" window,
+// starting with Wine's own record (struct notify_data in shell32's
+// systray.c) followed by the icon's size and bits; only the fields this test
+// reads are declared. Windows talks to its shell differently: this stands in
+// for Wine only.
+#pragma pack(push, 4)
+struct WineNotifyData {
+    LONG window;
+    UINT id;
+    UINT flags;
+    UINT callbackMessage;
+    WCHAR tip[128];
+    DWORD state;
+    DWORD stateMask;
+    WCHAR info[256];
+    UINT timeoutOrVersion;
+    WCHAR infoTitle[64];
+    DWORD infoFlags;
+    GUID guidItem;
+    UINT iconWidth;
+    UINT iconHeight;
+};
+#pragma pack(pop)
+
+struct SeenTrayCall {
+    DWORD message;
+    HWND window;
+    UINT id;
+    UINT flags;
+    UINT callbackMessage;
+    std::string tip;
+    UINT iconWidth;
+};
+
+std::vector<SeenTrayCall> seenTrayCalls;
+
+LRESULT CALLBACK TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_COPYDATA) return DefWindowProcA(window, message, wParam, lParam);
+    auto* copy = reinterpret_cast<COPYDATASTRUCT*>(lParam);
+    WineNotifyData data{};
+    std::memcpy(&data, copy->lpData, copy->cbData < sizeof data ? copy->cbData : sizeof data);
+    char tip[256] = {};
+    WideCharToMultiByte(CP_ACP, 0, data.tip, -1, tip, sizeof tip - 1, nullptr, nullptr);
+    seenTrayCalls.push_back({static_cast<DWORD>(copy->dwData),
+                             reinterpret_cast<HWND>(static_cast<LONG_PTR>(data.window)), data.id,
+                             data.flags, data.callbackMessage, tip,
+                             (data.flags & NIF_ICON) != 0 ? data.iconWidth : 0});
+    return TRUE;
+}
+
+// Creates the stand-in tray; null when Wine's own stays in front of it.
+HWND CreateTrayWindow() {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = TrayWindowProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "Shell_TrayWnd";
+    RegisterClassA(&windowClass);
+    GetDesktopWindow();
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        HWND window = CreateWindowExA(0, "Shell_TrayWnd", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                      windowClass.hInstance, nullptr);
+        if (window != nullptr && FindWindowExA(nullptr, nullptr, "Shell_TrayWnd", nullptr) == window)
+            return window;
+        if (window != nullptr) DestroyWindow(window);
+        Sleep(100);
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+TEST(Win32Tray, RecordsReachTheShellAsSent) {
+    HWND tray = CreateTrayWindow();
+    ASSERT_NE(nullptr, tray);
+    HWND dialog = CreateWindowExA(0, "STATIC", "dialog", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(nullptr, dialog);
+    WindowHandle dialogHandle = reinterpret_cast<WindowHandle>(dialog);
+
+    Win32Os os;
+    GlobalOptions options = MeterOptions();
+    PresenterState state{};
+    Unit* list = nullptr;
+    for (int k = 0; k < 3; ++k) AppendUnit(os, &list);
+    Unit& drive = *list->prev;
+    drive.kind = DRIVE_FIXED;
+    drive.trayId = kFirstTrayId;
+    drive.enabled = 1;
+    drive.dirty = 1;
+    drive.sizeUnit = 'G';
+    std::snprintf(drive.name, sizeof drive.name, "\\\\.\\C:");
+    std::memset(drive.label, 'L', 150);   // a tip longer than 127 characters
+
+    UpdateTrayIcons(os, dialogHandle, &list, &options, state);
+    UpdateTrayIcons(os, dialogHandle, &list, &options, state);
+    options.SingleIconMode = 1;
+    UpdateTrayIcons(os, dialogHandle, &list, &options, state);
+    RemoveSingleIcon(os, dialogHandle, state);
+
+    // Single icon mode: the end marker, marked at the first load of the base
+    // icons, is folded too, so the add is followed by a modify.
+    ASSERT_EQ(6u, seenTrayCalls.size());
+    const DWORD messages[] = {NIM_ADD, NIM_MODIFY, NIM_DELETE, NIM_ADD, NIM_MODIFY, NIM_DELETE};
+    const UINT ids[] = {100, 100, 100, 0, 0, 0};
+    for (size_t k = 0; k < seenTrayCalls.size(); ++k) {
+        const SeenTrayCall& call = seenTrayCalls[k];
+        EXPECT_EQ(messages[k], call.message) << "call " << k;
+        EXPECT_EQ(ids[k], call.id) << "call " << k;
+        EXPECT_EQ(dialog, call.window) << "call " << k;
+        if (call.message == NIM_DELETE) continue;
+        EXPECT_EQ(7u, call.flags) << "call " << k;
+        EXPECT_EQ(1030u, call.callbackMessage) << "call " << k;
+        EXPECT_EQ(32u, call.iconWidth) << "call " << k;
+    }
+    EXPECT_EQ("No update yet", seenTrayCalls[0].tip);
+    std::string expected = "Drive: \\\\.\\C:\nVolume: " + std::string(150, 'L');
+    EXPECT_EQ(expected.substr(0, 127), seenTrayCalls[1].tip);
+    EXPECT_EQ("Blinkwatch", seenTrayCalls[3].tip);
+    EXPECT_EQ("Blinkwatch", seenTrayCalls[4].tip);
+
+    RemoveTrayIcons(os, dialogHandle, &list);
+    EXPECT_EQ(6u, seenTrayCalls.size()) << "nothing left to delete";
+    for (IconHandle* slot : {&drive.iconIdle, &drive.iconRead, &drive.iconWrite, &drive.iconReadWrite,
+                             &drive.iconMeter})
+        os.ReleaseIcon(*slot);
+    FreeUnitList(os, &list);
+    DestroyWindow(dialog);
+    DestroyWindow(tray);
 }
