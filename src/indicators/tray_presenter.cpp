@@ -242,6 +242,12 @@ void FormatTooltip(const Unit& unit, char (&tip)[kTrayTipLength]) {
     if (written < 0) tip[0] = '\0';
 }
 
+// One update: (re)load the base icons when the read icon is missing or the
+// set changed, releasing every Unit's own icons; start one record with the
+// idle icon and "No update yet"; then, for each Unit from the last discovered
+// back to the first: its port lines, its own icon (or its share of the single
+// icon's fold), the single icon's turn, and leaving single icon mode. Ends by
+// giving up the rest of the time slice.
 int UpdateTrayIcons(Os& os, WindowHandle dialog, Unit** currentUnit, const GlobalOptions* options,
                     PresenterState& state) {
     if (options == nullptr) return 0;

@@ -26,8 +26,8 @@ struct PresenterState {
     PortState port;
 };
 
-// One update of every icon; see the .cpp for the order of its steps. Called
-// after each poll pass. Returns 0. A null `options` does nothing.
+// One update of every icon, the port and the LED; the .cpp gives the order of
+// its steps. Called after each poll pass. Returns 0. A null `options` does nothing.
 int UpdateTrayIcons(Os& os, WindowHandle dialog, Unit** currentUnit,
                     const GlobalOptions* options, PresenterState& state);
 
