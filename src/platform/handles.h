@@ -13,3 +13,9 @@ using WindowHandle = OsWindow*;
 
 struct OsRegistryKey;
 using RegistryKeyHandle = OsRegistryKey*;   // an open registry key; null when opening failed
+
+struct OsLibrary;
+using LibraryHandle = OsLibrary*;          // a run-time loaded library; null when absent
+
+struct OsPortOutput;
+using PortOutputHandle = OsPortOutput*;    // a port output function of such a library

@@ -8,6 +8,7 @@
 #include "platform/handles.h"
 #include "platform/if_table.h"
 #include "platform/sampling_records.h"
+#include "platform/indicator_types.h"
 
 constexpr size_t kPathLength = 260;   // the platform's MAX_PATH
 
@@ -105,4 +106,35 @@ public:
 
     // Deletes a value; false when it could not be deleted or did not exist.
     virtual bool DeleteRegistryValue(RegistryKeyHandle key, const char* name) = 0;
+
+    // --- Indicators: notification area, icons, parallel port, keyboard ---
+    // Sends one notification-area message (kTrayAdd, kTrayModify, kTrayDelete).
+    // The shell's answer is not examined.
+    virtual void NotifyTray(uint32_t message, const TrayRecord& record) = 0;
+    // One of the program's own icon resources, from the module of the dialog
+    // window. A shared icon: never released. Null when it cannot be loaded.
+    virtual IconHandle LoadProgramIcon(WindowHandle dialog, int resourceId) = 0;
+    // A new icon: a copy of `icon` with `text` drawn on it. Null on failure;
+    // `icon` itself when only the final icon creation failed. The caller owns
+    // a new icon; `icon` is left as it is.
+    virtual IconHandle DrawIconText(IconHandle icon, const char* text) = 0;
+    // A new icon: a load meter drawn on a copy of `icon`. Null on failure;
+    // `icon` itself when only the final icon creation failed. `icon` is left
+    // as it is; releasing it is the caller's business.
+    virtual IconHandle DrawIconMeter(IconHandle icon, const MeterStyle& style) = 0;
+    // Destroys an icon made by one of the two drawings above.
+    virtual void ReleaseIcon(IconHandle icon) = 0;
+    // Loads a library by file name (the platform's search order); null on failure.
+    virtual LibraryHandle LoadPortLibrary(const char* fileName) = 0;
+    // The named port output function of a loaded library; null when it has none.
+    virtual PortOutputHandle FindPortOutput(LibraryHandle library, const char* functionName) = 0;
+    // Calls a port output function: after it the port's data register holds
+    // the low 8 bits of `value`.
+    virtual void WritePortByte(PortOutputHandle output, int16_t address, int16_t value) = 0;
+    // The key's state: bit 0 its toggle, negative while it is held down.
+    virtual int16_t ReadKeyState(int virtualKey) = 0;
+    // Synthesises one keyboard event (flags: 1 extended key, 2 key up).
+    virtual void SendKeyStroke(int virtualKey, uint8_t scanCode, uint32_t flags) = 0;
+    // Gives up the rest of the time slice.
+    virtual void YieldTimeSlice() = 0;
 };

@@ -145,7 +145,62 @@ public:
                              uint32_t bytes) override;
     bool DeleteRegistryValue(RegistryKeyHandle key, const char* name) override;
 
+    // --- Indicators: tray, icons, port, keyboard ---
+    struct TrayCall {
+        uint32_t message;
+        TrayRecord record;
+    };
+    struct DrawnIcon {
+        IconHandle source;
+        std::string text;     // the overlay text; empty for a meter
+        bool meter;
+        MeterStyle style;     // a meter's style
+    };
+    struct KeyStroke {
+        int virtualKey;
+        uint8_t scanCode;
+        uint32_t flags;
+    };
+    // The handle a shared program icon gets: its resource number.
+    static IconHandle ProgramIcon(int resourceId);
+
+    std::set<int> missingIcons;                     // resources that do not load
+    bool textDrawFails = false;                     // DrawIconText answers null
+    bool textDrawKeepsIcon = false;                 // ... or the icon it was given
+    bool meterDrawFails = false;
+    bool meterDrawKeepsIcon = false;
+    bool portLibraryPresent = false;                // inpout32.dll can be loaded
+    bool portHasOut32 = true;                       // ... and exports Out32
+    std::map<int, int16_t> keyStates;               // virtual key -> GetKeyState answer
+
+    std::vector<TrayCall> trayCalls;
+    std::vector<int> iconLoads;                     // resource numbers, in order
+    std::map<IconHandle, DrawnIcon> drawnIcons;     // every icon drawn so far
+    std::set<IconHandle> liveIcons;                 // drawn and not released
+    int badReleases = 0;                            // releases of icons not live
+    std::vector<std::string> portLibraryNames;      // every load attempt
+    std::vector<std::string> portFunctionNames;     // every look-up
+    std::vector<int16_t> portAddresses;
+    std::vector<int> portWrites;                    // values written, in order
+    std::vector<KeyStroke> keyStrokes;
+    int yields = 0;
+    std::vector<std::string> indicatorLog;          // tray, port, key and yield calls in order
+
+    void NotifyTray(uint32_t message, const TrayRecord& record) override;
+    IconHandle LoadProgramIcon(WindowHandle dialog, int resourceId) override;
+    IconHandle DrawIconText(IconHandle icon, const char* text) override;
+    IconHandle DrawIconMeter(IconHandle icon, const MeterStyle& style) override;
+    void ReleaseIcon(IconHandle icon) override;
+    LibraryHandle LoadPortLibrary(const char* fileName) override;
+    PortOutputHandle FindPortOutput(LibraryHandle library, const char* functionName) override;
+    void WritePortByte(PortOutputHandle output, int16_t address, int16_t value) override;
+    int16_t ReadKeyState(int virtualKey) override;
+    void SendKeyStroke(int virtualKey, uint8_t scanCode, uint32_t flags) override;
+    void YieldTimeSlice() override;
+
 private:
+    IconHandle NewIcon(const DrawnIcon& drawn);
+    uintptr_t nextIcon_ = 1000;
     std::vector<std::string> openHandles_;
     std::vector<std::string> registryKeys_;     // handle n is registryKeys_[n - 1]
 };

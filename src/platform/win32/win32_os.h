@@ -42,4 +42,17 @@ public:
     bool WriteRegistryString(RegistryKeyHandle key, const char* name, const char* data,
                              uint32_t bytes) override;
     bool DeleteRegistryValue(RegistryKeyHandle key, const char* name) override;
+
+    // --- Indicators (win32_os_indicators.cpp) ---
+    void NotifyTray(uint32_t message, const TrayRecord& record) override;
+    IconHandle LoadProgramIcon(WindowHandle dialog, int resourceId) override;
+    IconHandle DrawIconText(IconHandle icon, const char* text) override;
+    IconHandle DrawIconMeter(IconHandle icon, const MeterStyle& style) override;
+    void ReleaseIcon(IconHandle icon) override;
+    LibraryHandle LoadPortLibrary(const char* fileName) override;
+    PortOutputHandle FindPortOutput(LibraryHandle library, const char* functionName) override;
+    void WritePortByte(PortOutputHandle output, int16_t address, int16_t value) override;
+    int16_t ReadKeyState(int virtualKey) override;
+    void SendKeyStroke(int virtualKey, uint8_t scanCode, uint32_t flags) override;
+    void YieldTimeSlice() override;
 };

@@ -1,0 +1,35 @@
+#pragma once
+// Activity shown outside the screen: lamps on the parallel port's eight data
+// lines, and the Scroll Lock LED.
+#include <cstdint>
+
+#include "platform/os.h"
+#include "units/unit.h"
+
+constexpr int16_t PARALLEL_PORT_ADDRESS = 0x378;
+constexpr const char* kPortLibraryName = "inpout32.dll";
+constexpr const char* kPortOutputName = "Out32";
+
+constexpr int kScrollLockKey = 0x91;
+constexpr uint8_t kLedScanCode = 0x45;
+constexpr uint32_t kKeyExtended = 1;
+constexpr uint32_t kKeyUp = 2;
+
+// Process-wide port state; zero at start, never reset.
+struct PortState {
+    uint8_t readByte;            // lines lit for Units last seen reading
+    uint8_t writeByte;           // lines lit for Units last seen writing
+    uint8_t lastValue;           // the byte last written to the port
+    LibraryHandle library;       // the port library, kept once loaded
+    PortOutputHandle output;     // its Out32; null when the library lacks it
+};
+
+// Folds the Unit's activity into the port bytes and writes the port when the
+// combined byte changed. Returns 0, or -1 when no port output is available
+// (the library is missing, which is retried on the next call, or has no Out32).
+int WriteParallelPort(Os& os, PortState& port, const Unit& unit);
+
+// Brings the key's toggle state (and its LED) to `wantedState` (0 or 1) with
+// one synthetic press and release. A key held down reads negative, so it is
+// toggled on every call. Returns 0.
+int SetKeyboardLed(Os& os, int virtualKey, int wantedState);

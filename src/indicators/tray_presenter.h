@@ -1,0 +1,45 @@
+#pragma once
+// The tray presenter: after every poll it turns the Units' states into tray
+// icons (one per shown Unit, or a single icon for all of them), drives the
+// parallel port and, with the single icon, the Scroll Lock LED.
+#include <array>
+#include <cstdint>
+
+#include "indicators/port_output.h"
+#include "platform/os.h"
+#include "shell/global_options.h"
+#include "units/unit.h"
+
+// Slots of the base icon set, in the order of a Unit's own icons.
+enum IconSlot { kSlotIdle, kSlotRead, kSlotWrite, kSlotReadWrite, kSlotMeter, kIconSlotCount };
+
+constexpr uint32_t kSingleIconTrayId = 0;
+constexpr const char* kNoUpdateTip = "No update yet";
+constexpr const char* kSingleIconTip = "Blinkwatch";
+
+// Process-wide presenter state; a value-initialised instance is the state at start.
+struct PresenterState {
+    // The five shared base icons, by slot. Never released.
+    std::array<IconHandle, kIconSlotCount> baseIcons;
+    int32_t loadedIconSetAlternate;   // the AlternativeIcons value the set was loaded with
+    int32_t singleIconShown;          // the single icon (tray id 0) is in the tray
+    PortState port;
+};
+
+// One update of every icon, the port and the LED; the .cpp gives the order of
+// its steps. Called after each poll pass. Returns 0. A null `options` does nothing.
+int UpdateTrayIcons(Os& os, WindowHandle dialog, Unit** currentUnit,
+                    const GlobalOptions* options, PresenterState& state);
+
+// Deletes every per-unit icon in the tray, first discovered first, and clears
+// the Units' trayIconAdded. The single icon and the Units' own icons stay.
+// Returns 0.
+int RemoveTrayIcons(Os& os, WindowHandle dialog, Unit** currentUnit);
+
+// Deletes the single icon if it is in the tray. Returns 0.
+int RemoveSingleIcon(Os& os, WindowHandle dialog, PresenterState& state);
+
+// The one character drawn on a Unit's icons (a blank when its name is too short
+// to hold one), and its tooltip, cut to 127 characters.
+void FormatOverlayText(const Unit& unit, char (&text)[2]);
+void FormatTooltip(const Unit& unit, char (&tip)[kTrayTipLength]);

@@ -1,0 +1,111 @@
+#include "platform/win32/icon_drawing.h"
+
+#include <cstdio>
+
+#include "indicators/meter.h"
+
+static_assert(kIconTextFormat == (DT_SINGLELINE | DT_VCENTER | DT_CENTER), "text placement");
+static_assert(kIconFontQuality == ANTIALIASED_QUALITY, "font quality");
+
+namespace {
+
+COLORREF ToColorRef(Rgb colour) { return RGB(colour.red, colour.green, colour.blue); }
+
+// The colour and mask bitmaps that GetIconInfo copies for its caller.
+struct IconParts {
+    ICONINFO info{};
+    IconParts() = default;
+    IconParts(const IconParts&) = delete;
+    IconParts& operator=(const IconParts&) = delete;
+    ~IconParts() {
+        if (info.hbmColor != nullptr) DeleteObject(info.hbmColor);
+        if (info.hbmMask != nullptr) DeleteObject(info.hbmMask);
+    }
+};
+
+class MemoryDc {
+public:
+    MemoryDc() : dc_(CreateCompatibleDC(nullptr)) {}
+    ~MemoryDc() { if (dc_ != nullptr) DeleteDC(dc_); }
+    MemoryDc(const MemoryDc&) = delete;
+    MemoryDc& operator=(const MemoryDc&) = delete;
+    HDC get() const { return dc_; }
+private:
+    HDC dc_;
+};
+
+struct TextStyle {
+    const char* text;
+    int32_t (*fontWidth)(int32_t bitmapWidth);
+    Rgb colour;
+};
+
+// Draws the text centred in one line in `full` with a font as high as the
+// bitmap. False when the font cannot be made or the text was not drawn.
+bool DrawCentredText(HDC dc, RECT full, const BITMAP& bitmap, const TextStyle& style) {
+    LOGFONTA font{};
+    font.lfHeight = bitmap.bmHeight;
+    font.lfWidth = style.fontWidth(bitmap.bmWidth);
+    font.lfQuality = kIconFontQuality;
+    std::snprintf(font.lfFaceName, sizeof font.lfFaceName, "%s", kIconFontFace);
+    HFONT handle = CreateFontIndirectA(&font);
+    if (handle == nullptr) return false;
+    HGDIOBJ previousFont = SelectObject(dc, handle);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, ToColorRef(style.colour));
+    int height = DrawTextA(dc, style.text, -1, &full, kIconTextFormat);
+    SelectObject(dc, previousFont);
+    DeleteObject(handle);
+    return height != 0;
+}
+
+// The frame both drawings share: copy the icon's bitmaps, paint the colour
+// bitmap in a memory DC, draw the text and make a new icon with the same mask.
+// Fills exclude the right and bottom edges, so the last column and row keep
+// the base icon's pixels.
+template <class Paint>
+HICON DrawOnIconCopy(HICON icon, const TextStyle& text, Paint paint) {
+    IconParts parts;
+    if (!GetIconInfo(icon, &parts.info)) return nullptr;
+    MemoryDc dc;
+    if (dc.get() == nullptr) return nullptr;
+    BITMAP bitmap{};
+    if (parts.info.hbmColor == nullptr ||
+        GetObjectA(parts.info.hbmColor, sizeof bitmap, &bitmap) == 0)
+        return nullptr;
+    RECT full{0, 0, bitmap.bmWidth - 1, bitmap.bmHeight - 1};
+    HGDIOBJ previous = SelectObject(dc.get(), parts.info.hbmColor);
+    if (previous == nullptr) return nullptr;
+    paint(dc.get(), full, bitmap.bmHeight);
+    bool drawn = DrawCentredText(dc.get(), full, bitmap, text);
+    bool restored = SelectObject(dc.get(), previous) != nullptr;
+    if (!drawn || !restored) return nullptr;
+    HICON made = CreateIconIndirect(&parts.info);
+    return made != nullptr ? made : icon;
+}
+
+void FillWith(HDC dc, const RECT& area, Rgb colour) {
+    HBRUSH brush = CreateSolidBrush(ToColorRef(colour));
+    FillRect(dc, &area, brush);
+    DeleteObject(brush);
+}
+
+}  // namespace
+
+HICON DrawOverlayText(HICON icon, const char* text) {
+    if (text == nullptr) return nullptr;
+    TextStyle style{text, OverlayFontWidth, kOverlayTextColour};
+    return DrawOnIconCopy(icon, style, [](HDC, const RECT&, int) {});
+}
+
+HICON DrawMeterIcon(HICON icon, const MeterStyle& meter) {
+    char number[16];
+    std::snprintf(number, sizeof number, "%d", meter.percent);
+    TextStyle style{number, MeterFontWidth, kMeterTextColour};
+    return DrawOnIconCopy(icon, style, [&meter](HDC dc, const RECT& full, int height) {
+        FillWith(dc, full, meter.background);
+        if (!meter.hasBar) return;
+        RECT bar{0, (height - 1) - MeterBarHeight(meter.percent, height), full.right, height - 1};
+        FillWith(dc, bar, meter.bar);
+    });
+}
