@@ -301,3 +301,37 @@ TEST_F(ProgramTest, SingleIconModeShowsOneIcon) {
     EXPECT_EQ(0u, program.WaitForExit(kWait));
     EXPECT_TRUE(host.Icons().empty()) << "quitting removes the single icon";
 }
+
+TEST_F(ProgramTest, SavedRectangleAtFirstPaintAndTheAboutBox) {
+    Folder folder(MeterSettings("WindowPosLeft=40\r\nWindowPosTop=30\r\nWindowPosRight=600\r\n"
+                                "WindowPosBottom=470\r\n"));
+    Program program(folder.path, "");
+    HWND dialog = program.MainDialog();
+    ASSERT_NE(nullptr, dialog);
+    RECT rect = {};
+    EXPECT_TRUE(Eventually([&] {
+        GetWindowRect(dialog, &rect);
+        return rect.left == 40 && rect.top == 30 && rect.right == 600 && rect.bottom == 470;
+    }, kWait)) << rect.left << "," << rect.top << "," << rect.right << "," << rect.bottom;
+
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(149, BN_CLICKED), 0);
+    HWND about = program.FindWindowTitled("About Blinkwatch V1.08", kWait);
+    ASSERT_NE(nullptr, about);
+    std::string text = MessageBoxText(about);
+    // The build time (hh:mm:ss) comes before the build date ("Mmm dd yyyy",
+    // a single-digit day padded with a blank as the compiler gives it).
+    const std::string head = "Blinkwatch: Compiled: ";
+    ASSERT_EQ(head, text.substr(0, head.size())) << text;
+    std::string stamp = text.substr(head.size(), text.find('\n') - head.size());
+    ASSERT_EQ(21u, stamp.size()) << stamp;
+    EXPECT_EQ(':', stamp[2]);
+    EXPECT_EQ(':', stamp[5]);
+    EXPECT_EQ(", ", stamp.substr(8, 2));
+    EXPECT_NE(std::string::npos, std::string("JanFebMarAprMayJunJulAugSepOctNovDec").find(stamp.substr(10, 3)));
+    EXPECT_EQ("\n\nSpecial thanks to:", text.substr(head.size() + 21, 20));
+    PressOk(about);
+    EXPECT_TRUE(Eventually([&] { return !IsWindow(about); }, kWait));
+    EXPECT_TRUE(Answers(dialog));
+    PostMessageA(dialog, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0u, program.WaitForExit(kWait));
+}
