@@ -80,10 +80,15 @@ void CpuStep(Os& os, Unit& unit, const GlobalOptions& options, SamplerState& sta
         unit.activity = ACTIVITY_METER;
         return;
     }
-    int8_t v = SampleCpuTotal(os, state);
-    if (v == state.LastMeterValue[0]) return;
+    if (!(state.InPollPass && state.TotalTakenThisPass)) {
+        state.TotalThisPass = SampleCpuTotal(os, state);
+        state.TotalTakenThisPass = state.InPollPass;
+    }
+    int8_t v = state.TotalThisPass;
+    int32_t& last = state.LastMeterValue[unit.cpuIndex < kMaxProcessors ? unit.cpuIndex : 0];
+    if (v == last) return;
     unit.dirty = 1;
     unit.activity = ACTIVITY_METER;
-    state.LastMeterValue[0] = v;
+    last = v;
     unit.value = v;
 }

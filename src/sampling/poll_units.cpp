@@ -32,9 +32,12 @@ int PollUnits(Os& os, Unit** list, const GlobalOptions& options, SamplerState& s
     // An unplugged drive must not freeze the indicators listed after it: it
     // is passed over, and the pass still reports that it was incomplete.
     int complete = 1;
+    state.InPollPass = true;
+    state.TotalTakenThisPass = false;
     WalkForward(*list, [&](Unit& unit) {
         if (unit.enabled == 0) return;
         if (!SampleUnit(os, unit, options, state, record)) complete = 0;
     });
+    state.InPollPass = false;
     return complete;
 }

@@ -33,5 +33,11 @@ struct SamplerState {
     // the RAM and VRAM loads.
     std::array<int32_t, kMaxProcessors + 2> LastMeterValue{};
     bool PerfCounterWarningPending = true;   // falls at the first failed disk query
+    // Within one poll pass the processor total is sampled once and shown by
+    // every CPU Unit: a second sample right after the first would cover an
+    // empty interval and read 0.
+    bool InPollPass = false;
+    bool TotalTakenThisPass = false;
+    int8_t TotalThisPass = 0;
     std::array<InterfaceSample, kMaxInterfaceRows> PrevInterfaceSamples{};
 };
