@@ -53,8 +53,7 @@ wineserver -w
 sleep 10
 import -window root -crop 800x600+0+0 +repage "$work/desktop.png"
 convert "$work/desktop.png" -crop 650x490+55+35 +repage "$out/dialog.png"
-# Wine's stand-in for the dialog font is wider than Windows' own, so the
-# window is given more room than the default rectangle.
+# The settings above place the window where this crop expects it.
 # The tray: the right end of the taskbar, enlarged so the icons can be read.
 convert "$work/desktop.png" -crop 220x20+580+580 +repage -scale 300% "$out/tray.png"
 echo "screenshots: $out/dialog.png and $out/tray.png"

@@ -186,15 +186,25 @@ void OnDeferredStart(HWND dialog, ShellState& state) {
     SetTimer(dialog, kStartupDelayTimer, delay, nullptr);
 }
 
+// The saved rectangle at the first paint. It is never made smaller than the
+// dialog's own size from its template: a rectangle saved with other fonts, or
+// a damaged one (right left of left), would cut off the buttons or hide the
+// window altogether.
 void OnFirstPaint(HWND dialog, GlobalOptions& options) {
     if (options.FirstPaintPending != 1) return;
     WINDOWPLACEMENT placement = {};
     placement.length = sizeof placement;
     GetWindowPlacement(dialog, &placement);
-    placement.rcNormalPosition.left = options.WindowPosLeft;
-    placement.rcNormalPosition.top = options.WindowPosTop;
-    placement.rcNormalPosition.right = options.WindowPosRight;
-    placement.rcNormalPosition.bottom = options.WindowPosBottom;
+    const RECT& own = placement.rcNormalPosition;
+    int64_t width = static_cast<int64_t>(own.right) - own.left;
+    int64_t height = static_cast<int64_t>(own.bottom) - own.top;
+    RECT saved = {options.WindowPosLeft, options.WindowPosTop, options.WindowPosRight,
+                  options.WindowPosBottom};
+    if (static_cast<int64_t>(saved.right) - saved.left < width)
+        saved.right = static_cast<LONG>(saved.left + width);
+    if (static_cast<int64_t>(saved.bottom) - saved.top < height)
+        saved.bottom = static_cast<LONG>(saved.top + height);
+    placement.rcNormalPosition = saved;
     SetWindowPlacement(dialog, &placement);
     options.FirstPaintPending = 0;
 }

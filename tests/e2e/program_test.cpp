@@ -303,15 +303,37 @@ TEST_F(ProgramTest, SingleIconModeShowsOneIcon) {
 }
 
 TEST_F(ProgramTest, SavedRectangleAtFirstPaintAndTheAboutBox) {
-    Folder folder(MeterSettings("WindowPosLeft=40\r\nWindowPosTop=30\r\nWindowPosRight=600\r\n"
-                                "WindowPosBottom=470\r\n"));
+    // A damaged rectangle (right of left, bottom above top) still gives the
+    // whole dialog, at the saved corner.
+    RECT natural = {};
+    {
+        Folder damaged(MeterSettings("WindowPosLeft=40\r\nWindowPosTop=30\r\nWindowPosRight=10\r\n"
+                                     "WindowPosBottom=5\r\n"));
+        Program program(damaged.path, "");
+        HWND dialog = program.MainDialog();
+        ASSERT_NE(nullptr, dialog);
+        EXPECT_TRUE(Eventually([&] {
+            GetWindowRect(dialog, &natural);
+            return natural.left == 40 && natural.top == 30;
+        }, kWait)) << natural.left << "," << natural.top;
+        EXPECT_GT(natural.right - natural.left, 400);
+        EXPECT_GT(natural.bottom - natural.top, 300);
+        PostMessageA(dialog, WM_CLOSE, 0, 0);
+        EXPECT_EQ(0u, program.WaitForExit(kWait));
+    }
+    // A roomier rectangle is taken as it is.
+    LONG right = 40 + (natural.right - natural.left) + 60;
+    LONG bottom = 30 + (natural.bottom - natural.top) + 50;
+    Folder folder(MeterSettings("WindowPosLeft=40\r\nWindowPosTop=30\r\nWindowPosRight=" +
+                                std::to_string(right) + "\r\nWindowPosBottom=" + std::to_string(bottom) +
+                                "\r\n"));
     Program program(folder.path, "");
     HWND dialog = program.MainDialog();
     ASSERT_NE(nullptr, dialog);
     RECT rect = {};
     EXPECT_TRUE(Eventually([&] {
         GetWindowRect(dialog, &rect);
-        return rect.left == 40 && rect.top == 30 && rect.right == 600 && rect.bottom == 470;
+        return rect.left == 40 && rect.top == 30 && rect.right == right && rect.bottom == bottom;
     }, kWait)) << rect.left << "," << rect.top << "," << rect.right << "," << rect.bottom;
 
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(149, BN_CLICKED), 0);
