@@ -1,14 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "indicators/meter.h"
 
 namespace {
 
-void ExpectColour(Rgb expected, Rgb actual, const char* what) {
-    EXPECT_EQ(expected.red, actual.red) << what;
-    EXPECT_EQ(expected.green, actual.green) << what;
-    EXPECT_EQ(expected.blue, actual.blue) << what;
-}
+std::tuple<int, int, int> C(Rgb colour) { return {colour.red, colour.green, colour.blue}; }
 
 }  // namespace
 
@@ -25,12 +23,12 @@ TEST(Meter, BarHeightIsPercentOfThePaintedRows) {
 }
 
 TEST(Meter, DynamicCpuColourRunsFromGreenToRed) {
-    ExpectColour({0, 255, 0}, DynamicCpuColour(0), "0%");
-    ExpectColour({2, 253, 0}, DynamicCpuColour(1), "1%");
-    ExpectColour({127, 128, 0}, DynamicCpuColour(50), "50%");
-    ExpectColour({255, 0, 0}, DynamicCpuColour(100), "100%");
-    ExpectColour({255, 0, 0}, DynamicCpuColour(250), "over 100% counts as 100%");
-    ExpectColour({0, 255, 0}, DynamicCpuColour(-20), "below 0% counts as 0%");
+    EXPECT_EQ(C({0, 255, 0}), C(DynamicCpuColour(0))) << "0%";
+    EXPECT_EQ(C({2, 253, 0}), C(DynamicCpuColour(1))) << "1%";
+    EXPECT_EQ(C({127, 128, 0}), C(DynamicCpuColour(50))) << "50%";
+    EXPECT_EQ(C({255, 0, 0}), C(DynamicCpuColour(100))) << "100%";
+    EXPECT_EQ(C({255, 0, 0}), C(DynamicCpuColour(250))) << "over 100% counts as 100%";
+    EXPECT_EQ(C({0, 255, 0}), C(DynamicCpuColour(-20))) << "below 0% counts as 0%";
 }
 
 TEST(Meter, StyleFollowsKindAndOptions) {
@@ -59,15 +57,15 @@ TEST(Meter, StyleFollowsKindAndOptions) {
         MeterStyle style = MeterStyleFor(unit, options);
         EXPECT_EQ(50, style.percent) << c.what;
         EXPECT_EQ(c.hasBar, style.hasBar) << c.what;
-        if (c.hasBar) ExpectColour(c.bar, style.bar, c.what);
-        ExpectColour({10, 11, 12}, style.background, c.what);
+        if (c.hasBar) { EXPECT_EQ(C(c.bar), C(style.bar)) << c.what; }
+        EXPECT_EQ(C({10, 11, 12}), C(style.background)) << c.what;
     }
     // The text shows the value as it is, even outside 0..100.
     unit.kind = UNIT_CPU;
     unit.value = 140;
     MeterStyle style = MeterStyleFor(unit, options);
     EXPECT_EQ(140, style.percent);
-    ExpectColour({255, 0, 0}, style.bar, "140% coloured as 100%");
+    EXPECT_EQ(C({255, 0, 0}), C(style.bar)) << "140% coloured as 100%";
 }
 
 TEST(Meter, FontWidthsAreFractionsOfTheBitmapAndNeverZero) {

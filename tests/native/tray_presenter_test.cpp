@@ -91,7 +91,7 @@ const char kEmptyDriveTip[] = "Drive: \\\\.\\C:\nVolume: \nFilesystem: \nFree ca
 
 }  // namespace
 
-TEST_F(TrayPresenter, FirstUpdateAddsIdleIconsThenEachUnitShowsItsOwn) {
+TEST_F(TrayPresenter, FirstUpdateAddsIdleIconsThenEachUnitShowsItsOwnAndAHeldStateSendsNothing) {
     Unit& drive0 = Add(DRIVE_NO_ROOT_DIR, "\\\\.\\PHYSICALDRIVE0");
     Unit& c = Add(DRIVE_FIXED, "\\\\.\\C:");
     Unit& drive12 = Add(DRIVE_NO_ROOT_DIR, "\\\\.\\PHYSICALDRIVE12");
@@ -102,26 +102,20 @@ TEST_F(TrayPresenter, FirstUpdateAddsIdleIconsThenEachUnitShowsItsOwn) {
     c.freeScaled = 12;
     c.totalScaled = 40;
     c.value = 30;
+    const std::string cTip = "Drive: \\\\.\\C:\nVolume: System\nFilesystem: NTFS\nFree capacity: 12 / 40GB (30%)";
 
     Update();
     EXPECT_EQ((std::vector<int>{IDI_IDLE, IDI_READ, IDI_WRITE, IDI_READWRITE, IDI_METER}), os.iconLoads);
     EXPECT_EQ((Strings{"add 102 147 No update yet", "add 101 147 No update yet", "add 100 147 No update yet"}),
               TakeCalls());
-
     Update();
     EXPECT_EQ((Strings{
                   "modify 102 147:1 Drive: \\\\.\\PHYSICALDRIVE12\nVolume: \nFilesystem: \nFree capacity: 0 / 0GB (0%)",
-                  "modify 101 147:C Drive: \\\\.\\C:\nVolume: System\nFilesystem: NTFS\nFree capacity: 12 / 40GB (30%)",
+                  "modify 101 147:C " + cTip,
                   "modify 100 147:0 Drive: \\\\.\\PHYSICALDRIVE0\nVolume: \nFilesystem: \nFree capacity: 0 / 0GB (0%)"}),
               TakeCalls());
-    EXPECT_EQ(5u, os.iconLoads.size()) << "the base icons are loaded once";
-}
 
-TEST_F(TrayPresenter, ActivityChoosesTheIconAndAHeldStateSendsNothing) {
-    Unit& drive = Add(DRIVE_FIXED, "\\\\.\\C:");
-    Close();
-    UpdateIdleTwice();
-    struct Step { int8_t activity; int dirty; const char* expected; };
+    struct Step { int8_t activity; int dirty; const char* icon; };
     const Step steps[] = {
         {ACTIVITY_READ, 1, "137:C"}, {ACTIVITY_READ, 0, nullptr},   // held: the sampler leaves it unmarked
         {ACTIVITY_WRITE, 1, "138:C"}, {ACTIVITY_READWRITE, 1, "146:C"},
@@ -129,10 +123,11 @@ TEST_F(TrayPresenter, ActivityChoosesTheIconAndAHeldStateSendsNothing) {
     };
     for (const Step& step : steps) {
         Strings expected;
-        if (step.expected != nullptr) expected.push_back(std::string("modify 100 ") + step.expected + " " + kEmptyDriveTip);
-        EXPECT_EQ(expected, Change(drive, step.activity, step.dirty)) << "activity " << int{step.activity};
+        if (step.icon != nullptr) expected.push_back(std::string("modify 101 ") + step.icon + " " + cTip);
+        EXPECT_EQ(expected, Change(c, step.activity, step.dirty)) << "activity " << int{step.activity};
     }
-    EXPECT_EQ(5, os.calls["DrawIconText"]) << "the icon set is built once";
+    EXPECT_EQ(5u, os.iconLoads.size()) << "the base icons are loaded once";
+    EXPECT_EQ(15, os.calls["DrawIconText"]) << "each Unit's icon set is built once";
 }
 
 TEST_F(TrayPresenter, OverlayCharacters) {

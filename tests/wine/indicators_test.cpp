@@ -23,10 +23,8 @@ namespace {
 
 // An icon's colour and mask bitmaps as 0xRRGGBB values, row 0 on top.
 struct IconPixels {
-    int width = 0;
-    int height = 0;
-    std::vector<uint32_t> colour;
-    std::vector<uint32_t> mask;
+    int width = 0, height = 0;
+    std::vector<uint32_t> colour, mask;
     uint32_t At(int x, int y) const { return colour[static_cast<size_t>(y) * width + x]; }
 };
 
@@ -110,6 +108,7 @@ TEST(Win32Icons, EveryResourceLoadsAt32x32Opaque) {
         {IDI_READWRITE, 16, 16, 0xF0D000}, {IDI_ALT_IDLE, 16, 8, 0x004800},
         {IDI_ALT_READ, 16, 8, 0x00FF00}, {IDI_ALT_WRITE, 16, 21, 0xFF2828},
         {IDI_ALT_READWRITE, 16, 21, 0xFF2828}, {IDI_METER, 5, 20, 0x00A000},
+        {IDI_ALT_READWRITE, 16, 8, 0x00FF00}, {IDI_ALT_READ, 16, 21, 0x580000}, {IDI_METER, 15, 15, 0xE00000},
     };
     Win32Os os;
     for (const Case& c : cases) {
@@ -123,14 +122,6 @@ TEST(Win32Icons, EveryResourceLoadsAt32x32Opaque) {
         EXPECT_EQ(Hex(c.colour), Hex(pixels.At(c.x, c.y))) << c.id;
         for (size_t k = 0; k < pixels.mask.size(); ++k)
             ASSERT_EQ(0u, pixels.mask[k]) << c.id << ": opaque at " << k;
-    }
-    EXPECT_EQ(Hex(0x00FF00), Hex(ReadIcon(ProgramIcon(IDI_ALT_READWRITE)).At(16, 8)));
-    EXPECT_EQ(Hex(0x580000), Hex(ReadIcon(ProgramIcon(IDI_ALT_READ)).At(16, 21)));
-    IconPixels meter = ReadIcon(ProgramIcon(IDI_METER));
-    EXPECT_EQ(Hex(0xE00000), Hex(meter.At(15, 15))) << "the red X";
-    for (int k = 0; k < 32; ++k) {
-        EXPECT_EQ(0u, meter.At(31, k)) << "last column, row " << k;
-        EXPECT_EQ(0u, meter.At(k, 31)) << "last row, column " << k;
     }
     EXPECT_EQ(nullptr, os.LoadProgramIcon(nullptr, 4242)) << "no such resource";
 }
@@ -174,39 +165,27 @@ TEST(Win32Meter, PixelsForEachPercentageAndKind) {
     EXPECT_EQ(nullptr, DrawMeterIcon(nullptr, MeterStyle{})) << "no icon information";
 }
 
-TEST(Win32Overlay, TextIsDrawnOnACopy) {
+TEST(Win32Overlay, TextIsDrawnOnACopyCentredOnOneLineAndClipped) {
     HICON base = ProgramIcon(IDI_IDLE);
     IconPixels before = ReadIcon(base);
-    HICON icon = DrawOverlayText(base, "C");
-    ASSERT_NE(nullptr, icon);
-    ASSERT_NE(base, icon);
-    EXPECT_TRUE(before.colour == ReadIcon(base).colour) << "the base icon is left intact";
-    IconPixels drawn = ReadIcon(icon);
-    ASSERT_EQ(32, drawn.width);
-    int changed = 0;
-    for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 32; ++x) {
-            if (x < 3 || y == 31 || x == 31) EXPECT_EQ(Hex(before.At(x, y)), Hex(drawn.At(x, y))) << x << "," << y;
-            else if (drawn.At(x, y) != before.At(x, y)) ++changed;
-        }
-    EXPECT_GT(changed, 10) << "the character is drawn in the middle";
-    for (uint32_t bit : drawn.mask) ASSERT_EQ(0u, bit) << "the mask is unchanged";
-    DestroyIcon(icon);
-
-    // Too long for the icon: one line, centred, clipped to the painted area.
-    icon = DrawOverlayText(base, "WWWWWWWWWWWWWWWWWWWW");
-    ASSERT_NE(nullptr, icon);
-    drawn = ReadIcon(icon);
-    for (int k = 0; k < 32; ++k) {
-        EXPECT_EQ(Hex(before.At(31, k)), Hex(drawn.At(31, k))) << "last column, row " << k;
-        EXPECT_EQ(Hex(before.At(k, 31)), Hex(drawn.At(k, 31))) << "last row, column " << k;
+    for (const char* text : {"C", "WWWWWWWWWWWWWWWWWWWW"}) {
+        HICON icon = DrawOverlayText(base, text);
+        ASSERT_NE(nullptr, icon);
+        ASSERT_NE(base, icon);
+        IconPixels drawn = ReadIcon(icon);
+        ASSERT_EQ(32, drawn.width);
+        int middle = 0, left = 0;
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x) {
+                if (x == 31 || y == 31) EXPECT_EQ(Hex(before.At(x, y)), Hex(drawn.At(x, y))) << text << x << "," << y;
+                else (x < 3 ? left : middle) += drawn.At(x, y) != before.At(x, y);
+            }
+        EXPECT_GT(middle, 10) << text << ": drawn in the middle";
+        EXPECT_EQ(text[1] != '\0', left > 0) << text << ": only the long text reaches the left edge";
+        for (uint32_t bit : drawn.mask) ASSERT_EQ(0u, bit) << "the mask is unchanged";
+        DestroyIcon(icon);
     }
-    int leftEdge = 0;
-    for (int y = 0; y < 31; ++y)
-        for (int x = 0; x < 4; ++x) leftEdge += drawn.At(x, y) != before.At(x, y);
-    EXPECT_GT(leftEdge, 0) << "the text reaches the left edge";
-    DestroyIcon(icon);
-
+    EXPECT_TRUE(before.colour == ReadIcon(base).colour) << "the base icon is left intact";
     EXPECT_EQ(nullptr, DrawOverlayText(nullptr, "C"));
     EXPECT_EQ(nullptr, DrawOverlayText(base, nullptr));
 }
@@ -291,11 +270,9 @@ int PumpCountingScrollLock() {
     return presses;
 }
 
-// A notification area of this thread's own. Wine's Shell_NotifyIcon sends
-// each call as WM_COPYDATA to the first top-level "Shell_TrayWnd" window,
-// starting with Wine's own record (struct notify_data in shell32's
-// systray.c); only the fields up to those this test reads are declared.
-// Windows talks to its shell differently: this stands in for Wine only.
+// A notification area of this thread's own: Wine's Shell_NotifyIcon sends each call as
+// WM_COPYDATA to the first top-level "Shell_TrayWnd" window, starting with Wine's
+// struct notify_data (shell32's systray.c), declared here up to the fields read.
 #pragma pack(push, 4)
 struct WineNotifyData {
     LONG window;
