@@ -1,31 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "indicators/meter.h"
 
 namespace {
 
-void ExpectColour(Rgb expected, Rgb actual, const char* what) {
-    EXPECT_EQ(expected.red, actual.red) << what;
-    EXPECT_EQ(expected.green, actual.green) << what;
-    EXPECT_EQ(expected.blue, actual.blue) << what;
-}
-
-GlobalOptions ColouredOptions() {
-    GlobalOptions options{};
-    options.Color_cpu_red = 1;
-    options.Color_cpu_green = 2;
-    options.Color_cpu_blue = 3;
-    options.Color_ram_red = 4;
-    options.Color_ram_green = 5;
-    options.Color_ram_blue = 6;
-    options.Color_vram_red = 7;
-    options.Color_vram_green = 8;
-    options.Color_vram_blue = 9;
-    options.Color_background_red = 10;
-    options.Color_background_green = 11;
-    options.Color_background_blue = 12;
-    return options;
-}
+std::tuple<int, int, int> C(Rgb colour) { return {colour.red, colour.green, colour.blue}; }
 
 }  // namespace
 
@@ -38,63 +19,60 @@ TEST(Meter, BarHeightIsPercentOfThePaintedRows) {
         {100, INT32_MAX, INT32_MAX - 1},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(c.rows, MeterBarHeight(c.percent, c.height))
-            << "percent " << c.percent << ", height " << c.height;
+        EXPECT_EQ(c.rows, MeterBarHeight(c.percent, c.height)) << "percent " << c.percent << ", height " << c.height;
 }
 
 TEST(Meter, DynamicCpuColourRunsFromGreenToRed) {
-    ExpectColour({0, 255, 0}, DynamicCpuColour(0), "0%");
-    ExpectColour({2, 253, 0}, DynamicCpuColour(1), "1%");
-    ExpectColour({127, 128, 0}, DynamicCpuColour(50), "50%");
-    ExpectColour({255, 0, 0}, DynamicCpuColour(100), "100%");
-    ExpectColour({255, 0, 0}, DynamicCpuColour(250), "over 100% counts as 100%");
-    ExpectColour({0, 255, 0}, DynamicCpuColour(-20), "below 0% counts as 0%");
+    EXPECT_EQ(C({0, 255, 0}), C(DynamicCpuColour(0))) << "0%";
+    EXPECT_EQ(C({2, 253, 0}), C(DynamicCpuColour(1))) << "1%";
+    EXPECT_EQ(C({127, 128, 0}), C(DynamicCpuColour(50))) << "50%";
+    EXPECT_EQ(C({255, 0, 0}), C(DynamicCpuColour(100))) << "100%";
+    EXPECT_EQ(C({255, 0, 0}), C(DynamicCpuColour(250))) << "over 100% counts as 100%";
+    EXPECT_EQ(C({0, 255, 0}), C(DynamicCpuColour(-20))) << "below 0% counts as 0%";
 }
 
 TEST(Meter, StyleFollowsKindAndOptions) {
-    GlobalOptions options = ColouredOptions();
+    GlobalOptions options{};
+    uint8_t* colours[] = {&options.Color_cpu_red, &options.Color_cpu_green, &options.Color_cpu_blue,
+                          &options.Color_ram_red, &options.Color_ram_green, &options.Color_ram_blue,
+                          &options.Color_vram_red, &options.Color_vram_green, &options.Color_vram_blue,
+                          &options.Color_background_red, &options.Color_background_green,
+                          &options.Color_background_blue};
+    uint8_t next = 1;
+    for (uint8_t* colour : colours) *colour = next++;
     Unit unit{};
     unit.value = 50;
-
-    unit.kind = UNIT_CPU;
-    MeterStyle style = MeterStyleFor(unit, options);
-    EXPECT_EQ(50, style.percent);
-    EXPECT_TRUE(style.hasBar);
-    ExpectColour({1, 2, 3}, style.bar, "fixed CPU colour");
-    ExpectColour({10, 11, 12}, style.background, "background");
-
-    options.Color_cpu_dynamic = 1;
-    ExpectColour({127, 128, 0}, MeterStyleFor(unit, options).bar, "dynamic CPU colour");
-
-    unit.kind = UNIT_RAM;
-    ExpectColour({4, 5, 6}, MeterStyleFor(unit, options).bar, "RAM ignores the dynamic flag");
-    unit.kind = UNIT_VRAM;
-    ExpectColour({7, 8, 9}, MeterStyleFor(unit, options).bar, "virtual RAM");
-
-    for (uint32_t kind : {UNIT_NIC, DRIVE_FIXED, DRIVE_NO_ROOT_DIR, DRIVE_UNKNOWN}) {
-        unit.kind = kind;
-        style = MeterStyleFor(unit, options);
-        EXPECT_FALSE(style.hasBar) << "kind " << kind;
-        ExpectColour({10, 11, 12}, style.background, "background of a kind without a bar");
+    struct Case { uint32_t kind; int dynamic; bool hasBar; Rgb bar; const char* what; };
+    const Case cases[] = {
+        {UNIT_CPU, 0, true, {1, 2, 3}, "fixed CPU colour"},
+        {UNIT_CPU, 1, true, {127, 128, 0}, "dynamic CPU colour"},
+        {UNIT_RAM, 1, true, {4, 5, 6}, "RAM ignores the dynamic flag"},
+        {UNIT_VRAM, 1, true, {7, 8, 9}, "virtual RAM"},
+        {UNIT_NIC, 1, false, {}, "network"}, {DRIVE_FIXED, 1, false, {}, "drive"},
+        {DRIVE_NO_ROOT_DIR, 1, false, {}, "physical drive"}, {DRIVE_UNKNOWN, 1, false, {}, "unknown"},
+    };
+    for (const Case& c : cases) {
+        unit.kind = c.kind;
+        options.Color_cpu_dynamic = c.dynamic;
+        MeterStyle style = MeterStyleFor(unit, options);
+        EXPECT_EQ(50, style.percent) << c.what;
+        EXPECT_EQ(c.hasBar, style.hasBar) << c.what;
+        if (c.hasBar) { EXPECT_EQ(C(c.bar), C(style.bar)) << c.what; }
+        EXPECT_EQ(C({10, 11, 12}), C(style.background)) << c.what;
     }
-
     // The text shows the value as it is, even outside 0..100.
     unit.kind = UNIT_CPU;
     unit.value = 140;
-    style = MeterStyleFor(unit, options);
+    MeterStyle style = MeterStyleFor(unit, options);
     EXPECT_EQ(140, style.percent);
-    ExpectColour({255, 0, 0}, style.bar, "140% coloured as 100%");
+    EXPECT_EQ(C({255, 0, 0}), C(style.bar)) << "140% coloured as 100%";
 }
 
 TEST(Meter, FontWidthsAreFractionsOfTheBitmapAndNeverZero) {
-    EXPECT_EQ(8, MeterFontWidth(32));
-    EXPECT_EQ(10, OverlayFontWidth(32));
-    EXPECT_EQ(4, MeterFontWidth(16));
-    EXPECT_EQ(5, OverlayFontWidth(16));
-    for (int32_t width : {0, 1, 2}) {
-        EXPECT_EQ(1, MeterFontWidth(width)) << width;
-        EXPECT_EQ(1, OverlayFontWidth(width)) << width;
+    struct Case { int32_t width, meter, overlay; };
+    for (const Case& c : {Case{32, 8, 10}, Case{16, 4, 5}, Case{8, 2, 2}, Case{7, 1, 2}, Case{2, 1, 1},
+                          Case{1, 1, 1}, Case{0, 1, 1}}) {
+        EXPECT_EQ(c.meter, MeterFontWidth(c.width)) << c.width;
+        EXPECT_EQ(c.overlay, OverlayFontWidth(c.width)) << c.width;
     }
-    EXPECT_EQ(1, MeterFontWidth(7));
-    EXPECT_EQ(2, MeterFontWidth(8));
 }

@@ -23,22 +23,15 @@ namespace {
 
 // An icon's colour and mask bitmaps as 0xRRGGBB values, row 0 on top.
 struct IconPixels {
-    int width = 0;
-    int height = 0;
-    std::vector<uint32_t> colour;
-    std::vector<uint32_t> mask;
+    int width = 0, height = 0;
+    std::vector<uint32_t> colour, mask;
     uint32_t At(int x, int y) const { return colour[static_cast<size_t>(y) * width + x]; }
 };
 
 std::vector<uint32_t> BitmapPixels(HBITMAP bitmap, int width, int height) {
     std::vector<uint32_t> pixels(static_cast<size_t>(width) * height, 0xDEADBEEF);
     BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     HDC screen = GetDC(nullptr);
     GetDIBits(screen, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
     ReleaseDC(nullptr, screen);
@@ -90,6 +83,22 @@ public:
     void NotifyTray(uint32_t, const TrayRecord& record) override { sent.push_back(record); }
 };
 
+// Start marker, one enabled Unit of `kind`, end marker; returns the Unit.
+Unit& OneUnitList(Os& os, Unit** list, uint32_t kind) {
+    for (int k = 0; k < 3; ++k) AppendUnit(os, list);
+    Unit& unit = *(*list)->prev;
+    unit.kind = kind;
+    unit.trayId = kFirstTrayId;
+    unit.enabled = unit.dirty = 1;
+    return unit;
+}
+
+void FreeList(Os& os, Unit** list, Unit& unit) {
+    for (IconHandle* slot : {&unit.iconIdle, &unit.iconRead, &unit.iconWrite, &unit.iconReadWrite, &unit.iconMeter})
+        os.ReleaseIcon(*slot);
+    FreeUnitList(os, list);
+}
+
 }  // namespace
 
 TEST(Win32Icons, EveryResourceLoadsAt32x32Opaque) {
@@ -99,6 +108,7 @@ TEST(Win32Icons, EveryResourceLoadsAt32x32Opaque) {
         {IDI_READWRITE, 16, 16, 0xF0D000}, {IDI_ALT_IDLE, 16, 8, 0x004800},
         {IDI_ALT_READ, 16, 8, 0x00FF00}, {IDI_ALT_WRITE, 16, 21, 0xFF2828},
         {IDI_ALT_READWRITE, 16, 21, 0xFF2828}, {IDI_METER, 5, 20, 0x00A000},
+        {IDI_ALT_READWRITE, 16, 8, 0x00FF00}, {IDI_ALT_READ, 16, 21, 0x580000}, {IDI_METER, 15, 15, 0xE00000},
     };
     Win32Os os;
     for (const Case& c : cases) {
@@ -113,106 +123,69 @@ TEST(Win32Icons, EveryResourceLoadsAt32x32Opaque) {
         for (size_t k = 0; k < pixels.mask.size(); ++k)
             ASSERT_EQ(0u, pixels.mask[k]) << c.id << ": opaque at " << k;
     }
-    EXPECT_EQ(Hex(0x00FF00), Hex(ReadIcon(ProgramIcon(IDI_ALT_READWRITE)).At(16, 8)));
-    EXPECT_EQ(Hex(0x580000), Hex(ReadIcon(ProgramIcon(IDI_ALT_READ)).At(16, 21)));
-    IconPixels meter = ReadIcon(ProgramIcon(IDI_METER));
-    EXPECT_EQ(Hex(0xE00000), Hex(meter.At(15, 15))) << "the red X";
-    for (int k = 0; k < 32; ++k) {
-        EXPECT_EQ(0u, meter.At(31, k)) << "last column, row " << k;
-        EXPECT_EQ(0u, meter.At(k, 31)) << "last row, column " << k;
-    }
     EXPECT_EQ(nullptr, os.LoadProgramIcon(nullptr, 4242)) << "no such resource";
 }
 
-TEST(Win32Meter, PixelsForEachPercentage) {
+TEST(Win32Meter, PixelsForEachPercentageAndKind) {
     HICON base = ProgramIcon(IDI_METER);
     IconPixels before = ReadIcon(base);
     GlobalOptions options = MeterOptions();
-    Unit ram{};
-    ram.kind = UNIT_RAM;
-    struct Case { int32_t percent; int rows; };
-    for (const Case& c : {Case{0, 0}, Case{3, 0}, Case{4, 1}, Case{50, 15}, Case{100, 31}}) {
-        ram.value = c.percent;
-        HICON icon = DrawMeterIcon(base, MeterStyleFor(ram, options));
+    struct Case { uint32_t kind; int32_t percent; int rows; uint32_t bar; };
+    const Case cases[] = {
+        {UNIT_RAM, 0, 0, kRamBar}, {UNIT_RAM, 3, 0, kRamBar}, {UNIT_RAM, 4, 1, kRamBar},
+        {UNIT_RAM, 50, 15, kRamBar}, {UNIT_RAM, 100, 31, kRamBar},
+        {UNIT_CPU, 50, 15, 0x7F8000},   // the dynamic CPU colour
+        {UNIT_NIC, 100, 0, 0},          // no bar
+    };
+    for (const Case& c : cases) {
+        Unit unit{};
+        unit.kind = c.kind;
+        unit.value = c.percent;
+        HICON icon = DrawMeterIcon(base, MeterStyleFor(unit, options));
         ASSERT_NE(nullptr, icon) << c.percent;
         ASSERT_NE(base, icon) << c.percent;
         IconPixels pixels = ReadIcon(icon);
         ASSERT_EQ(32, pixels.width);
         // Column 0, which the centred number never reaches, shows the rows.
-        for (int y = 0; y < 31; ++y) {
-            uint32_t expected = y >= 31 - c.rows ? kRamBar : kBackground;
-            EXPECT_EQ(Hex(expected), Hex(pixels.At(0, y))) << c.percent << "% at row " << y;
-        }
+        for (int y = 0; y < 31; ++y)
+            EXPECT_EQ(Hex(y >= 31 - c.rows ? c.bar : kBackground), Hex(pixels.At(0, y)))
+                << c.kind << " at " << c.percent << "%, row " << y;
         for (int k = 0; k < 32; ++k) {
             EXPECT_EQ(0u, pixels.At(31, k)) << c.percent << "%: last column kept";
             EXPECT_EQ(0u, pixels.At(k, 31)) << c.percent << "%: last row kept";
         }
         int text = 0;   // the number: pixels in the middle that are neither fill
         for (int y = 4; y < 28; ++y)
-            for (int x = 4; x < 28; ++x)
-                if (pixels.At(x, y) != kBackground && pixels.At(x, y) != kRamBar) ++text;
+            for (int x = 4; x < 28; ++x) text += pixels.At(x, y) != kBackground && pixels.At(x, y) != c.bar;
         EXPECT_GT(text, 5) << c.percent << "%: the number is drawn";
         for (uint32_t bit : pixels.mask) ASSERT_EQ(0u, bit) << "the mask is unchanged";
         DestroyIcon(icon);
     }
     EXPECT_TRUE(before.colour == ReadIcon(base).colour) << "the base icon is left intact";
-
-    Unit cpu{};
-    cpu.kind = UNIT_CPU;
-    cpu.value = 50;
-    HICON icon = DrawMeterIcon(base, MeterStyleFor(cpu, options));
-    IconPixels pixels = ReadIcon(icon);
-    EXPECT_EQ(Hex(0x7F8000), Hex(pixels.At(0, 30))) << "dynamic CPU colour at 50%";
-    EXPECT_EQ(Hex(0x7F8000), Hex(pixels.At(0, 16)));
-    EXPECT_EQ(Hex(kBackground), Hex(pixels.At(0, 15)));
-    DestroyIcon(icon);
-
-    Unit nic{};
-    nic.kind = UNIT_NIC;
-    nic.value = 100;
-    icon = DrawMeterIcon(base, MeterStyleFor(nic, options));
-    pixels = ReadIcon(icon);
-    for (int y = 0; y < 31; ++y) EXPECT_EQ(Hex(kBackground), Hex(pixels.At(0, y))) << "no bar, row " << y;
-    DestroyIcon(icon);
-
-    EXPECT_EQ(nullptr, DrawMeterIcon(nullptr, MeterStyleFor(ram, options))) << "no icon information";
+    EXPECT_EQ(nullptr, DrawMeterIcon(nullptr, MeterStyle{})) << "no icon information";
 }
 
-TEST(Win32Overlay, TextIsDrawnOnACopy) {
+TEST(Win32Overlay, TextIsDrawnOnACopyCentredOnOneLineAndClipped) {
     HICON base = ProgramIcon(IDI_IDLE);
     IconPixels before = ReadIcon(base);
-    HICON icon = DrawOverlayText(base, "C");
-    ASSERT_NE(nullptr, icon);
-    ASSERT_NE(base, icon);
-    IconPixels after = ReadIcon(base);
-    EXPECT_TRUE(before.colour == after.colour) << "the base icon is left intact";
-    IconPixels drawn = ReadIcon(icon);
-    ASSERT_EQ(32, drawn.width);
-    int changed = 0;
-    for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 32; ++x) {
-            bool edge = x < 3 || y == 31 || x == 31;
-            if (edge) EXPECT_EQ(Hex(before.At(x, y)), Hex(drawn.At(x, y))) << x << "," << y;
-            else if (drawn.At(x, y) != before.At(x, y)) ++changed;
-        }
-    EXPECT_GT(changed, 10) << "the character is drawn in the middle";
-    for (uint32_t bit : drawn.mask) ASSERT_EQ(0u, bit) << "the mask is unchanged";
-    DestroyIcon(icon);
-
-    // Too long for the icon: one line, centred, clipped to the painted area.
-    icon = DrawOverlayText(base, "WWWWWWWWWWWWWWWWWWWW");
-    ASSERT_NE(nullptr, icon);
-    drawn = ReadIcon(icon);
-    for (int k = 0; k < 32; ++k) {
-        EXPECT_EQ(Hex(before.At(31, k)), Hex(drawn.At(31, k))) << "last column, row " << k;
-        EXPECT_EQ(Hex(before.At(k, 31)), Hex(drawn.At(k, 31))) << "last row, column " << k;
+    for (const char* text : {"C", "WWWWWWWWWWWWWWWWWWWW"}) {
+        HICON icon = DrawOverlayText(base, text);
+        ASSERT_NE(nullptr, icon);
+        ASSERT_NE(base, icon);
+        IconPixels drawn = ReadIcon(icon);
+        ASSERT_EQ(32, drawn.width);
+        int middle = 0, left = 0;
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x) {
+                if (x == 31 || y == 31) EXPECT_EQ(Hex(before.At(x, y)), Hex(drawn.At(x, y))) << text << x << "," << y;
+                else (x < 3 ? left : middle) += drawn.At(x, y) != before.At(x, y);
+            }
+        EXPECT_GT(middle, 10) << text << ": drawn in the middle";
+        EXPECT_EQ(text[1] != '\0', left > 0) << text << ": only the long text reaches the left edge";
+        for (uint32_t bit : drawn.mask) ASSERT_EQ(0u, bit) << "the mask is unchanged";
+        DestroyIcon(icon);
     }
-    int leftEdge = 0;
-    for (int y = 0; y < 31; ++y)
-        for (int x = 0; x < 4; ++x) leftEdge += drawn.At(x, y) != before.At(x, y);
-    EXPECT_GT(leftEdge, 0) << "the text reaches the left edge";
-    DestroyIcon(icon);
-
+    EXPECT_TRUE(before.colour == ReadIcon(base).colour) << "the base icon is left intact";
     EXPECT_EQ(nullptr, DrawOverlayText(nullptr, "C"));
     EXPECT_EQ(nullptr, DrawOverlayText(base, nullptr));
 }
@@ -225,34 +198,21 @@ TEST(Win32Gdi, AThousandMeterRedrawsLeaveNoObjectBehind) {
     ram.kind = UNIT_RAM;
     ram.value = 42;
 
-    // One meter: two bitmap copies, a DC, two brushes and a font made and
-    // released; the new icon made and kept.
-    GdiTally start = GdiTallySoFar();
+    // Of all a drawing makes, only the new icon survives.
     size_t live = LiveGdiObjects();
     HICON icon = DrawMeterIcon(base, MeterStyleFor(ram, options));
-    GdiTally one = GdiTallySoFar();
-    EXPECT_EQ(7u, one.created - start.created);
-    EXPECT_EQ(6u, one.released - start.released);
-    EXPECT_EQ(live + 1, LiveGdiObjects()) << "only the new icon survives";
+    EXPECT_EQ(live + 1, LiveGdiObjects());
     HICON overlay = DrawOverlayText(base, "~");
-    GdiTally two = GdiTallySoFar();
-    EXPECT_EQ(5u, two.created - one.created);
-    EXPECT_EQ(4u, two.released - one.released);
+    EXPECT_EQ(live + 2, LiveGdiObjects());
     DestroyIcon(overlay);
     DestroyIcon(icon);
     EXPECT_EQ(live, LiveGdiObjects());
 
-    // A thousand updates of a CPU meter through the presenter, each drawing a
-    // new meter and releasing the one it replaces.
+    // A thousand presenter updates of a CPU meter, each replacing the last.
     RecordingTrayOs os;
     PresenterState state{};
     Unit* list = nullptr;
-    for (int k = 0; k < 3; ++k) AppendUnit(os, &list);
-    Unit& cpu = *list->prev;
-    cpu.kind = UNIT_CPU;
-    cpu.trayId = kFirstTrayId;
-    cpu.enabled = 1;
-    cpu.dirty = 1;
+    Unit& cpu = OneUnitList(os, &list, UNIT_CPU);
     UpdateTrayIcons(os, nullptr, &list, &options, state);
     UpdateTrayIcons(os, nullptr, &list, &options, state);
     size_t afterBuild = LiveGdiObjects();
@@ -265,10 +225,8 @@ TEST(Win32Gdi, AThousandMeterRedrawsLeaveNoObjectBehind) {
     }
     EXPECT_EQ(afterBuild, LiveGdiObjects());
     EXPECT_EQ(1002u, os.sent.size());
-    EXPECT_EQ(reinterpret_cast<IconHandle>(cpu.iconMeter), os.sent.back().icon);
 
-    // The count sees a leak: a meter that is never destroyed, and the two
-    // bitmap copies of an icon's information that are never deleted.
+    // The count sees a leaked meter, and a leaked bitmap copy from an icon's information.
     HICON leaked = DrawMeterIcon(base, MeterStyleFor(ram, options));
     EXPECT_EQ(afterBuild + 1, LiveGdiObjects());
     ICONINFO info{};
@@ -279,17 +237,15 @@ TEST(Win32Gdi, AThousandMeterRedrawsLeaveNoObjectBehind) {
     DestroyIcon(leaked);
     EXPECT_EQ(afterBuild, LiveGdiObjects());
 
-    for (IconHandle* slot : {&cpu.iconIdle, &cpu.iconRead, &cpu.iconWrite, &cpu.iconReadWrite, &cpu.iconMeter})
-        os.ReleaseIcon(*slot);
+    FreeList(os, &list, cpu);
     EXPECT_EQ(live, LiveGdiObjects());
-    FreeUnitList(os, &list);
     RemoveGdiTracker();
 }
 
 namespace {
 
-// Finds inpout32.dll in the port/ folder beside the test executable, where
-// the build puts the stand-in; other tests in this folder never see it.
+// The port/ folder beside the test executable, where the build puts the
+// stand-in inpout32.dll; other tests in this folder never see it.
 std::string PortFolder() {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -297,57 +253,13 @@ std::string PortFolder() {
     return folder.substr(0, folder.find_last_of("\\/")) + "\\port";
 }
 
-}  // namespace
-
-TEST(Win32Port, WithoutTheLibraryAndWithoutOut32NothingIsCalled) {
-    Win32Os os;
-    PortState port{};
-    Unit unit{};
-    unit.parallelPortReadMask = 0x01;
-    unit.activity = ACTIVITY_READ;
-    EXPECT_EQ(-1, WriteParallelPort(os, port, unit)) << "Wine has no inpout32.dll";
-    EXPECT_EQ(nullptr, port.library);
-
-    LibraryHandle kernel = os.LoadPortLibrary("kernel32.dll");
-    ASSERT_NE(nullptr, kernel);
-    EXPECT_EQ(nullptr, os.FindPortOutput(kernel, "Out32"));
-    EXPECT_NE(nullptr, os.FindPortOutput(kernel, "Sleep"));
-    EXPECT_EQ(nullptr, os.FindPortOutput(nullptr, "Out32"));
-}
-
-TEST(Win32Port, Out32IsCalledByNameWithTheChangedBytes) {
-    ASSERT_TRUE(SetDllDirectoryA(PortFolder().c_str())) << PortFolder();
-    Win32Os os;
-    PortState port{};
-    Unit unit{};
-    unit.parallelPortReadMask = 0x01;
-    unit.parallelPortWriteMask = 0x82;
-    for (int8_t activity : {ACTIVITY_READ, ACTIVITY_READ, ACTIVITY_READWRITE, ACTIVITY_IDLE})  {
-        unit.activity = activity;
-        EXPECT_EQ(0, WriteParallelPort(os, port, unit));
-    }
-    SetDllDirectoryA(nullptr);
-    ASSERT_NE(nullptr, port.library);
-    using RecordedWritesFn = int (WINAPI*)(short*, int);
-    auto recorded = reinterpret_cast<RecordedWritesFn>(
-        reinterpret_cast<void*>(GetProcAddress(reinterpret_cast<HMODULE>(port.library), "RecordedWrites")));
-    ASSERT_NE(nullptr, recorded);
-    short pairs[8] = {};
-    ASSERT_EQ(3, recorded(pairs, 4));
-    const short expected[] = {0x378, 0x01, 0x378, 0x83, 0x378, 0x00};
-    for (int k = 0; k < 6; ++k) EXPECT_EQ(expected[k], pairs[k]) << "entry " << k;
-}
-
-namespace {
-
-// Pumps this thread's messages until the queue stays empty, counting the
-// Scroll Lock key-downs among them.
+// Pumps this thread's messages until the queue stays empty, counting the Scroll Lock key-downs.
 int PumpCountingScrollLock() {
     int presses = 0;
     for (int quiet = 0; quiet < 5;) {
         MSG message;
         if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_KEYDOWN && message.wParam == VK_SCROLL) ++presses;
+            presses += message.message == WM_KEYDOWN && message.wParam == VK_SCROLL;
             DispatchMessageA(&message);
             quiet = 0;
         } else {
@@ -358,81 +270,40 @@ int PumpCountingScrollLock() {
     return presses;
 }
 
-}  // namespace
-
-TEST(Win32Keyboard, ScrollLockIsToggledOnlyWhenItDiffers) {
-    HWND window = CreateWindowExA(0, "STATIC", "led", WS_POPUP | WS_VISIBLE, 0, 0, 20, 20, nullptr,
-                                  nullptr, GetModuleHandleA(nullptr), nullptr);
-    ASSERT_NE(nullptr, window);
-    SetForegroundWindow(window);
-    SetFocus(window);
-    PumpCountingScrollLock();
-    Win32Os os;
-    const int initial = GetKeyState(VK_SCROLL) & 1;
-
-    SetKeyboardLed(os, VK_SCROLL, !initial);
-    EXPECT_EQ(1, PumpCountingScrollLock()) << "one press (and its release)";
-    EXPECT_EQ(!initial, GetKeyState(VK_SCROLL)) << "toggled, not held";
-
-    SetKeyboardLed(os, VK_SCROLL, !initial);
-    EXPECT_EQ(0, PumpCountingScrollLock()) << "already in the wanted state";
-
-    SetKeyboardLed(os, VK_SCROLL, initial);
-    EXPECT_EQ(1, PumpCountingScrollLock());
-    EXPECT_EQ(initial, GetKeyState(VK_SCROLL));
-    DestroyWindow(window);
-}
-
-namespace {
-
-// A notification area of this thread's own. Wine's Shell_NotifyIcon sends
-// each call as WM_COPYDATA to the first top-level "Shell_TrayWnd" window,
-// starting with Wine's own record (struct notify_data in shell32's
-// systray.c) followed by the icon's size and bits; only the fields this test
-// reads are declared. Windows talks to its shell differently: this stands in
-// for Wine only.
+// A notification area of this thread's own: Wine's Shell_NotifyIcon sends each call as
+// WM_COPYDATA to the first top-level "Shell_TrayWnd" window, starting with Wine's
+// struct notify_data (shell32's systray.c), declared here up to the fields read.
 #pragma pack(push, 4)
 struct WineNotifyData {
     LONG window;
-    UINT id;
-    UINT flags;
-    UINT callbackMessage;
+    UINT id, flags, callbackMessage;
     WCHAR tip[128];
-    DWORD state;
-    DWORD stateMask;
+    DWORD state, stateMask;
     WCHAR info[256];
     UINT timeoutOrVersion;
     WCHAR infoTitle[64];
     DWORD infoFlags;
     GUID guidItem;
-    UINT iconWidth;
-    UINT iconHeight;
+    UINT iconWidth, iconHeight;
 };
 #pragma pack(pop)
 
 struct SeenTrayCall {
     DWORD message;
-    HWND window;
-    UINT id;
-    UINT flags;
-    UINT callbackMessage;
+    WineNotifyData data;
     std::string tip;
-    UINT iconWidth;
 };
-
 std::vector<SeenTrayCall> seenTrayCalls;
 
 LRESULT CALLBACK TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message != WM_COPYDATA) return DefWindowProcA(window, message, wParam, lParam);
     auto* copy = reinterpret_cast<COPYDATASTRUCT*>(lParam);
-    WineNotifyData data{};
-    std::memcpy(&data, copy->lpData, copy->cbData < sizeof data ? copy->cbData : sizeof data);
+    SeenTrayCall call{static_cast<DWORD>(copy->dwData), {}, {}};
+    std::memcpy(&call.data, copy->lpData, copy->cbData < sizeof call.data ? copy->cbData : sizeof call.data);
     char tip[256] = {};
-    WideCharToMultiByte(CP_ACP, 0, data.tip, -1, tip, sizeof tip - 1, nullptr, nullptr);
-    seenTrayCalls.push_back({static_cast<DWORD>(copy->dwData),
-                             reinterpret_cast<HWND>(static_cast<LONG_PTR>(data.window)), data.id,
-                             data.flags, data.callbackMessage, tip,
-                             (data.flags & NIF_ICON) != 0 ? data.iconWidth : 0});
+    WideCharToMultiByte(CP_ACP, 0, call.data.tip, -1, tip, sizeof tip - 1, nullptr, nullptr);
+    call.tip = tip;
+    seenTrayCalls.push_back(call);
     return TRUE;
 }
 
@@ -457,6 +328,62 @@ HWND CreateTrayWindow() {
 
 }  // namespace
 
+TEST(Win32Port, WithoutTheLibraryAndWithoutOut32NothingIsCalled) {
+    Win32Os os;
+    PortState port{};
+    Unit unit{};
+    unit.parallelPortReadMask = 0x01;
+    unit.activity = ACTIVITY_READ;
+    EXPECT_EQ(-1, WriteParallelPort(os, port, unit)) << "Wine has no inpout32.dll";
+    EXPECT_EQ(nullptr, port.library);
+    LibraryHandle kernel = os.LoadPortLibrary("kernel32.dll");
+    ASSERT_NE(nullptr, kernel);
+    EXPECT_EQ(nullptr, os.FindPortOutput(kernel, "Out32"));
+    EXPECT_NE(nullptr, os.FindPortOutput(kernel, "Sleep"));
+    EXPECT_EQ(nullptr, os.FindPortOutput(nullptr, "Out32"));
+}
+
+TEST(Win32Port, Out32IsCalledByNameWithTheChangedBytes) {
+    ASSERT_TRUE(SetDllDirectoryA(PortFolder().c_str())) << PortFolder();
+    Win32Os os;
+    PortState port{};
+    Unit unit{};
+    unit.parallelPortReadMask = 0x01;
+    unit.parallelPortWriteMask = 0x82;
+    for (int8_t activity : {ACTIVITY_READ, ACTIVITY_READ, ACTIVITY_READWRITE, ACTIVITY_IDLE}) {
+        unit.activity = activity;
+        EXPECT_EQ(0, WriteParallelPort(os, port, unit));
+    }
+    SetDllDirectoryA(nullptr);
+    ASSERT_NE(nullptr, port.library);
+    using RecordedWritesFn = int (WINAPI*)(short*, int);
+    auto recorded = reinterpret_cast<RecordedWritesFn>(
+        reinterpret_cast<void*>(GetProcAddress(reinterpret_cast<HMODULE>(port.library), "RecordedWrites")));
+    ASSERT_NE(nullptr, recorded);
+    short pairs[8] = {};
+    ASSERT_EQ(3, recorded(pairs, 4));
+    const short expected[] = {0x378, 0x01, 0x378, 0x83, 0x378, 0x00};
+    for (int k = 0; k < 6; ++k) EXPECT_EQ(expected[k], pairs[k]) << "entry " << k;
+}
+
+TEST(Win32Keyboard, ScrollLockIsToggledOnlyWhenItDiffers) {
+    HWND window = CreateWindowExA(0, "STATIC", "led", WS_POPUP | WS_VISIBLE, 0, 0, 20, 20, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(nullptr, window);
+    SetForegroundWindow(window);
+    SetFocus(window);
+    PumpCountingScrollLock();
+    Win32Os os;
+    const int initial = GetKeyState(VK_SCROLL) & 1;
+    struct Step { int wanted, presses; };
+    for (Step step : {Step{!initial, 1}, Step{!initial, 0}, Step{initial, 1}}) {
+        SetKeyboardLed(os, VK_SCROLL, step.wanted);
+        EXPECT_EQ(step.presses, PumpCountingScrollLock()) << "wanted " << step.wanted;
+        EXPECT_EQ(step.wanted, GetKeyState(VK_SCROLL)) << "toggled, not held";
+    }
+    DestroyWindow(window);
+}
+
 TEST(Win32Tray, RecordsReachTheShellAsSent) {
     HWND tray = CreateTrayWindow();
     ASSERT_NE(nullptr, tray);
@@ -464,17 +391,11 @@ TEST(Win32Tray, RecordsReachTheShellAsSent) {
                                   GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(nullptr, dialog);
     WindowHandle dialogHandle = reinterpret_cast<WindowHandle>(dialog);
-
     Win32Os os;
     GlobalOptions options = MeterOptions();
     PresenterState state{};
     Unit* list = nullptr;
-    for (int k = 0; k < 3; ++k) AppendUnit(os, &list);
-    Unit& drive = *list->prev;
-    drive.kind = DRIVE_FIXED;
-    drive.trayId = kFirstTrayId;
-    drive.enabled = 1;
-    drive.dirty = 1;
+    Unit& drive = OneUnitList(os, &list, DRIVE_FIXED);
     drive.sizeUnit = 'G';
     std::snprintf(drive.name, sizeof drive.name, "\\\\.\\C:");
     std::memset(drive.label, 'L', 150);   // a tip longer than 127 characters
@@ -484,34 +405,26 @@ TEST(Win32Tray, RecordsReachTheShellAsSent) {
     options.SingleIconMode = 1;
     UpdateTrayIcons(os, dialogHandle, &list, &options, state);
     RemoveSingleIcon(os, dialogHandle, state);
+    RemoveTrayIcons(os, dialogHandle, &list);   // nothing left to delete
 
-    // Single icon mode: the end marker, marked at the first load of the base
-    // icons, is folded too, so the add is followed by a modify.
+    // Single icon mode folds the end marker too: its add is followed by a modify.
+    const std::string cut = ("Drive: \\\\.\\C:\nVolume: " + std::string(150, 'L')).substr(0, 127);
+    struct Expected { DWORD message; UINT id; std::string tip; };
+    const Expected expected[] = {{NIM_ADD, 100, "No update yet"}, {NIM_MODIFY, 100, cut}, {NIM_DELETE, 100, ""},
+                                 {NIM_ADD, 0, "Blinkwatch"}, {NIM_MODIFY, 0, "Blinkwatch"}, {NIM_DELETE, 0, ""}};
     ASSERT_EQ(6u, seenTrayCalls.size());
-    const DWORD messages[] = {NIM_ADD, NIM_MODIFY, NIM_DELETE, NIM_ADD, NIM_MODIFY, NIM_DELETE};
-    const UINT ids[] = {100, 100, 100, 0, 0, 0};
     for (size_t k = 0; k < seenTrayCalls.size(); ++k) {
         const SeenTrayCall& call = seenTrayCalls[k];
-        EXPECT_EQ(messages[k], call.message) << "call " << k;
-        EXPECT_EQ(ids[k], call.id) << "call " << k;
-        EXPECT_EQ(dialog, call.window) << "call " << k;
+        EXPECT_EQ(expected[k].message, call.message) << "call " << k;
+        EXPECT_EQ(expected[k].id, call.data.id) << "call " << k;
+        EXPECT_EQ(dialog, reinterpret_cast<HWND>(static_cast<LONG_PTR>(call.data.window))) << "call " << k;
         if (call.message == NIM_DELETE) continue;
-        EXPECT_EQ(7u, call.flags) << "call " << k;
-        EXPECT_EQ(1030u, call.callbackMessage) << "call " << k;
-        EXPECT_EQ(32u, call.iconWidth) << "call " << k;
+        EXPECT_EQ(expected[k].tip, call.tip) << "call " << k;
+        EXPECT_EQ(7u, call.data.flags) << "call " << k;
+        EXPECT_EQ(1030u, call.data.callbackMessage) << "call " << k;
+        EXPECT_EQ(32u, call.data.iconWidth) << "call " << k;
     }
-    EXPECT_EQ("No update yet", seenTrayCalls[0].tip);
-    std::string expected = "Drive: \\\\.\\C:\nVolume: " + std::string(150, 'L');
-    EXPECT_EQ(expected.substr(0, 127), seenTrayCalls[1].tip);
-    EXPECT_EQ("Blinkwatch", seenTrayCalls[3].tip);
-    EXPECT_EQ("Blinkwatch", seenTrayCalls[4].tip);
-
-    RemoveTrayIcons(os, dialogHandle, &list);
-    EXPECT_EQ(6u, seenTrayCalls.size()) << "nothing left to delete";
-    for (IconHandle* slot : {&drive.iconIdle, &drive.iconRead, &drive.iconWrite, &drive.iconReadWrite,
-                             &drive.iconMeter})
-        os.ReleaseIcon(*slot);
-    FreeUnitList(os, &list);
+    FreeList(os, &list, drive);
     DestroyWindow(dialog);
     DestroyWindow(tray);
 }
