@@ -8,28 +8,27 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "resources/resource_ids.h"
 
 namespace {
 
-// Reads a DLGTEMPLATEEX: words, double words, and the "string or ordinal"
-// fields, which are turned into text ("#128" for an ordinal).
+// Reads a DLGTEMPLATEEX; "string or ordinal" fields read as text ("#128" for an ordinal).
 class TemplateReader {
 public:
     explicit TemplateReader(const uint8_t* bytes) : base_(bytes), at_(bytes) {}
     uint16_t Word() { uint16_t v; std::memcpy(&v, at_, 2); at_ += 2; return v; }
     uint32_t Dword() { uint32_t v; std::memcpy(&v, at_, 4); at_ += 4; return v; }
-    int16_t Short() { return static_cast<int16_t>(Word()); }
-    uint8_t Byte() { return *at_++; }
+    int Short() { return static_cast<int16_t>(Word()); }
     std::string Text() {
         std::string text;
         for (uint16_t c = Word(); c != 0; c = Word()) text += static_cast<char>(c < 128 ? c : '?');
         return text;
     }
     std::string TextOrOrdinal() {
-        uint16_t first = Word();
+        const uint16_t first = Word();
         if (first == 0) return "";
         if (first == 0xFFFF) return "#" + std::to_string(Word());
         at_ -= 2;
@@ -42,7 +41,7 @@ private:
     const uint8_t* at_;
 };
 
-struct ControlSpec {
+struct ControlRow {
     int id;
     const char* windowClass;   // "#128" button, "#129" edit, "#130" static
     DWORD style;
@@ -58,8 +57,13 @@ constexpr DWORD kNumber = kChild | WS_TABSTOP | WS_BORDER | ES_LEFT | ES_NUMBER 
 constexpr DWORD kLabel = kChild | WS_GROUP | SS_LEFT;
 constexpr DWORD kGroup = kChild | BS_GROUPBOX;
 
+// A port-bit box: 12 x 10 at column x of the Read (y 136) or Write (y 148) row.
+constexpr ControlRow Bit(int id, const char* text, int x, int y, DWORD style = kBit) {
+    return {id, "#128", style, text, x, y, 12, 10};
+}
+
 // Template order, which is the tab order.
-const ControlSpec kControls[] = {
+const ControlRow kControls[] = {
     {149, "#128", kPush, "About", 294, 120, 46, 14},
     {145, "SysListView32",
      kChild | WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_NOSORTHEADER | LVS_SHAREIMAGELISTS, "",
@@ -73,22 +77,11 @@ const ControlSpec kControls[] = {
     {109, "#128", kPush, "Start", 294, 164, 46, 14},
     {158, "#128", kPush, "Online help", 294, 136, 46, 14},
     {-1, "#128", kGroup, "Unit options", 6, 116, 286, 46},
-    {114, "#128", kBit & ~WS_TABSTOP, "1", 178, 136, 12, 10},
-    {115, "#128", kBit, "2", 192, 136, 12, 10},
-    {120, "#128", kBit, "3", 206, 136, 12, 10},
-    {121, "#128", kBit, "4", 220, 136, 12, 10},
-    {122, "#128", kBit, "5", 234, 136, 12, 10},
-    {123, "#128", kBit, "6", 248, 136, 12, 10},
-    {124, "#128", kBit, "7", 262, 136, 12, 10},
-    {125, "#128", kBit, "8", 276, 136, 12, 10},
-    {135, "#128", kBit, "1", 178, 148, 12, 10},
-    {134, "#128", kBit, "2", 192, 148, 12, 10},
-    {128, "#128", kBit, "3", 206, 148, 12, 10},
-    {129, "#128", kBit, "4", 220, 148, 12, 10},
-    {130, "#128", kBit, "5", 234, 148, 12, 10},
-    {131, "#128", kBit, "6", 248, 148, 12, 10},
-    {132, "#128", kBit, "7", 262, 148, 12, 10},
-    {133, "#128", kBit, "8", 276, 148, 12, 10},
+    Bit(114, "1", 178, 136, kBit & ~WS_TABSTOP), Bit(115, "2", 192, 136), Bit(120, "3", 206, 136),
+    Bit(121, "4", 220, 136), Bit(122, "5", 234, 136), Bit(123, "6", 248, 136), Bit(124, "7", 262, 136),
+    Bit(125, "8", 276, 136),
+    Bit(135, "1", 178, 148), Bit(134, "2", 192, 148), Bit(128, "3", 206, 148), Bit(129, "4", 220, 148),
+    Bit(130, "5", 234, 148), Bit(131, "6", 248, 148), Bit(132, "7", 262, 148), Bit(133, "8", 276, 148),
     {111, "#128", kCheck, "Output to parallel port", 154, 124, 104, 10},
     {154, "#128", kCheck, "Single icon mode", 138, 186, 72, 10},
     {142, "#128", kGroup, "Global options", 6, 164, 286, 62},
@@ -118,8 +111,8 @@ const uint8_t* LoadResourceBytes(LPCSTR type, LPCSTR name, DWORD* size) {
 
 TEST(DialogTemplate, HeaderAndEveryControlInTabOrder) {
     DWORD size = 0;
-    const uint8_t* bytes = LoadResourceBytes(MAKEINTRESOURCEA(5) /* RT_DIALOG */,
-                                             MAKEINTRESOURCEA(IDD_MAIN), &size);
+    const uint8_t* bytes =
+        LoadResourceBytes(MAKEINTRESOURCEA(5) /* RT_DIALOG */, MAKEINTRESOURCEA(IDD_MAIN), &size);
     ASSERT_NE(nullptr, bytes) << "dialog 100 is linked in";
     TemplateReader t(bytes);
     ASSERT_EQ(1, t.Word()) << "an extended template";
@@ -128,43 +121,33 @@ TEST(DialogTemplate, HeaderAndEveryControlInTabOrder) {
     EXPECT_EQ(0x400u, t.Dword()) << "extended style: context help";
     EXPECT_EQ(0x90CA0040u, t.Dword()) << "style";
     const uint16_t count = t.Word();
-    EXPECT_EQ(124, t.Short());
-    EXPECT_EQ(18, t.Short());
-    EXPECT_EQ(348, t.Short());
-    EXPECT_EQ(232, t.Short());
+    const std::vector<int> rect = {t.Short(), t.Short(), t.Short(), t.Short()};
+    EXPECT_EQ((std::vector<int>{124, 18, 348, 232}), rect);
     EXPECT_EQ("", t.TextOrOrdinal()) << "no menu";
     EXPECT_EQ("", t.TextOrOrdinal()) << "no window class";
     EXPECT_EQ("Blinkwatch", t.Text());
     EXPECT_EQ(8, t.Word()) << "point size";
     t.Word();                                    // weight
-    t.Byte();                                    // italic
-    t.Byte();                                    // character set
+    t.Word();                                    // italic, character set
     EXPECT_EQ("MS Sans Serif", t.Text());
 
     ASSERT_EQ(sizeof kControls / sizeof kControls[0], count);
-    for (const ControlSpec& expected : kControls) {
+    for (const ControlRow& e : kControls) {
         t.AlignDword();
         t.Dword();                               // help id
-        const DWORD exStyle = t.Dword();
-        const DWORD style = t.Dword();
-        const int x = t.Short(), y = t.Short(), cx = t.Short(), cy = t.Short();
+        const DWORD exStyle = t.Dword(), style = t.Dword();
+        const std::vector<int> rect = {t.Short(), t.Short(), t.Short(), t.Short()};
         const int id = static_cast<int32_t>(t.Dword());
-        const std::string windowClass = t.TextOrOrdinal();
-        const std::string text = t.TextOrOrdinal();
-        const uint16_t extra = t.Word();
-        SCOPED_TRACE("control \"" + std::string(expected.text) + "\" id " + std::to_string(expected.id));
-        EXPECT_EQ(expected.id, id);
+        const std::string windowClass = t.TextOrOrdinal(), text = t.TextOrOrdinal();
+        SCOPED_TRACE("control \"" + std::string(e.text) + "\" id " + std::to_string(e.id));
+        EXPECT_EQ(e.id, id);
         // Class names are case-insensitive; the resource compiler stores them in capitals.
-        EXPECT_EQ(0, lstrcmpiA(expected.windowClass, windowClass.c_str()))
-            << "expected " << expected.windowClass << " got " << windowClass;
-        EXPECT_EQ(expected.style, style) << std::hex << "expected 0x" << expected.style << " got 0x" << style;
+        EXPECT_EQ(0, lstrcmpiA(e.windowClass, windowClass.c_str())) << "got " << windowClass;
+        EXPECT_EQ(e.style, style) << std::hex << "expected 0x" << e.style << " got 0x" << style;
         EXPECT_EQ(0u, exStyle);
-        EXPECT_EQ(expected.text, text);
-        EXPECT_EQ(expected.x, x);
-        EXPECT_EQ(expected.y, y);
-        EXPECT_EQ(expected.cx, cx);
-        EXPECT_EQ(expected.cy, cy);
-        ASSERT_EQ(0, extra);
+        EXPECT_EQ(e.text, text);
+        EXPECT_EQ((std::vector<int>{e.x, e.y, e.cx, e.cy}), rect);
+        ASSERT_EQ(0, t.Word()) << "no creation data";
     }
 }
 
@@ -182,13 +165,15 @@ TEST(DialogTemplate, VersionRecordAndManifest) {
     EXPECT_EQ(MAKELONG(0, 1), fixed->dwFileVersionMS);
     EXPECT_EQ(MAKELONG(0, 8), fixed->dwFileVersionLS);
     EXPECT_EQ(static_cast<DWORD>(VFT_APP), fixed->dwFileType);
-    char* text = nullptr;
-    ASSERT_TRUE(VerQueryValueA(record.data(), "\\StringFileInfo\\040904B0\\ProductName",
-                               reinterpret_cast<void**>(&text), &length));
-    EXPECT_STREQ("Blinkwatch", text);
-    ASSERT_TRUE(VerQueryValueA(record.data(), "\\StringFileInfo\\040904B0\\FileVersion",
-                               reinterpret_cast<void**>(&text), &length));
-    EXPECT_STREQ("1.08", text);
+    const std::pair<const char*, const char*> strings[] = {{"ProductName", "Blinkwatch"},
+                                                           {"FileVersion", "1.08"}};
+    for (const auto& [name, expected] : strings) {
+        char* text = nullptr;
+        const std::string query = std::string("\\StringFileInfo\\040904B0\\") + name;
+        ASSERT_TRUE(VerQueryValueA(record.data(), query.c_str(), reinterpret_cast<void**>(&text), &length))
+            << name;
+        EXPECT_STREQ(expected, text);
+    }
 
     DWORD manifestSize = 0;
     const uint8_t* manifest = LoadResourceBytes(MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1), &manifestSize);
