@@ -20,7 +20,6 @@ Originals originals{};
 bool installed = false;
 std::set<HGDIOBJ> liveGdi;
 std::set<HICON> liveIcons;
-GdiTally tally{};
 
 template <class Fn>
 Fn Original(void* pointer) { return reinterpret_cast<Fn>(pointer); }
@@ -28,7 +27,6 @@ Fn Original(void* pointer) { return reinterpret_cast<Fn>(pointer); }
 void Made(HGDIOBJ object) {
     if (object == nullptr) return;
     liveGdi.insert(object);
-    ++tally.created;
 }
 
 HDC WINAPI HookCreateCompatibleDC(HDC dc) {
@@ -60,28 +58,25 @@ BOOL WINAPI HookGetIconInfo(HICON icon, PICONINFO info) {
 
 HICON WINAPI HookCreateIconIndirect(PICONINFO info) {
     HICON made = Original<decltype(&CreateIconIndirect)>(originals.createIconIndirect)(info);
-    if (made != nullptr) {
-        liveIcons.insert(made);
-        ++tally.created;
-    }
+    if (made != nullptr) liveIcons.insert(made);
     return made;
 }
 
 BOOL WINAPI HookDeleteDC(HDC dc) {
     BOOL ok = Original<decltype(&DeleteDC)>(originals.deleteDc)(dc);
-    if (ok && liveGdi.erase(dc) != 0) ++tally.released;
+    if (ok) liveGdi.erase(dc);
     return ok;
 }
 
 BOOL WINAPI HookDeleteObject(HGDIOBJ object) {
     BOOL ok = Original<decltype(&DeleteObject)>(originals.deleteObject)(object);
-    if (ok && liveGdi.erase(object) != 0) ++tally.released;
+    if (ok) liveGdi.erase(object);
     return ok;
 }
 
 BOOL WINAPI HookDestroyIcon(HICON icon) {
     BOOL ok = Original<decltype(&DestroyIcon)>(originals.destroyIcon)(icon);
-    if (ok && liveIcons.erase(icon) != 0) ++tally.released;
+    if (ok) liveIcons.erase(icon);
     return ok;
 }
 
@@ -167,4 +162,3 @@ size_t LiveGdiObjects() {
     return live;
 }
 
-GdiTally GdiTallySoFar() { return tally; }

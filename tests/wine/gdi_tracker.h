@@ -9,11 +9,6 @@
 
 #include <cstddef>
 
-struct GdiTally {
-    size_t created;    // objects made through the hooked functions
-    size_t released;   // successful releases of them
-};
-
 // Puts the hooks in place; true when every one of them is. Idempotent.
 bool InstallGdiTracker();
 // Takes them out again.
@@ -21,4 +16,3 @@ void RemoveGdiTracker();
 
 // Objects made since the tracker was installed that are still alive.
 size_t LiveGdiObjects();
-GdiTally GdiTallySoFar();
