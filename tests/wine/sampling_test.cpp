@@ -41,13 +41,10 @@ public:
         WaitForSingleObject(thread_, INFINITE);
         CloseHandle(thread_);
     }
-    BusyThread(const BusyThread&) = delete;
-    BusyThread& operator=(const BusyThread&) = delete;
 
 private:
     static DWORD WINAPI Spin(void* stop) {
-        auto* flag = static_cast<std::atomic<bool>*>(stop);
-        while (!flag->load()) {
+        while (!static_cast<std::atomic<bool>*>(stop)->load()) {
         }
         return 0;
     }
@@ -69,14 +66,13 @@ public:
     }
 };
 
-// Win32Os whose warning box is answered by the test and whose command is only
-// recorded: no modal box blocks the run and no real diskperf runs.
+// Win32Os whose warning box is answered Yes by the test and whose command is
+// only recorded: no modal box blocks the run and no real diskperf runs.
 class AnsweringOs : public Win32Os {
 public:
     struct Box {
         WindowHandle owner;
-        std::string text;
-        std::string caption;
+        std::string text, caption;
         uint32_t style;
     };
     std::vector<Box> boxes;
@@ -94,13 +90,11 @@ public:
 
 // Answers the first box with `caption` that appears, by pressing its Yes.
 DWORD WINAPI PressYes(void* caption) {
-    for (int attempt = 0; attempt < 3000; ++attempt) {
-        HWND box = FindWindowA(nullptr, static_cast<const char*>(caption));
-        if (box != nullptr) {
+    for (int attempt = 0; attempt < 3000; ++attempt, Sleep(10)) {
+        if (HWND box = FindWindowA(nullptr, static_cast<const char*>(caption))) {
             PostMessageA(box, WM_COMMAND, IDYES, 0);
             return 1;
         }
-        Sleep(10);
     }
     return 0;
 }
@@ -118,11 +112,9 @@ TEST(Win32Sampling, CpuLoadsRiseWithABusyThread) {
 
     // The first samples cover the time since the system started.
     int8_t sinceStart = SampleCpuTotal(os, state);
-    EXPECT_GE(sinceStart, 0);
-    EXPECT_LE(sinceStart, 100);
+    EXPECT_TRUE(sinceStart >= 0 && sinceStart <= 100) << +sinceStart;
     SampleCpuPerProcessor(os, cpu0, options, state);
-    EXPECT_GE(cpu0.value, 0);
-    EXPECT_LE(cpu0.value, 100);
+    EXPECT_TRUE(cpu0.value >= 0 && cpu0.value <= 100) << cpu0.value;
     EXPECT_NE(0u, state.PrevSystemTimes.kernel);
     EXPECT_NE(0u, state.PrevProcessorTimes[0].kernel);
 
@@ -144,37 +136,25 @@ TEST(Win32Sampling, CpuLoadsRiseWithABusyThread) {
 TEST(Win32Sampling, SystemTimesAsSumsOfProcessorTimes) {
     ScriptedProcessorsOs os;
     os.records.resize(2);
-    os.records[0].IdleTime = 100;
-    os.records[0].KernelTime = 300;
-    os.records[0].UserTime = 50;
-    os.records[1].IdleTime = 7;
-    os.records[1].KernelTime = 11;
-    os.records[1].UserTime = 13;
-    uint64_t idle = 1;
-    uint64_t kernel = 2;
-    uint64_t user = 3;
-    ASSERT_TRUE(SumProcessorTimes(os, &idle, &kernel, &user));
-    EXPECT_EQ(107u, idle);
-    EXPECT_EQ(311u, kernel);
-    EXPECT_EQ(63u, user);
-
+    os.records[0].IdleTime = 100; os.records[0].KernelTime = 300; os.records[0].UserTime = 50;
+    os.records[1].IdleTime = 7; os.records[1].KernelTime = 11; os.records[1].UserTime = 13;
+    uint64_t t[3] = {1, 2, 3};
+    ASSERT_TRUE(SumProcessorTimes(os, &t[0], &t[1], &t[2]));
+    EXPECT_EQ((std::vector<uint64_t>{107, 311, 63}), std::vector<uint64_t>(t, t + 3));
     os.status = static_cast<int32_t>(0xC0000004u);
-    idle = kernel = user = 5;
-    EXPECT_FALSE(SumProcessorTimes(os, &idle, &kernel, &user));
-    EXPECT_EQ(5u, idle);
-    EXPECT_EQ(5u, kernel);
-    EXPECT_EQ(5u, user);
+    t[0] = t[1] = t[2] = 5;
+    EXPECT_FALSE(SumProcessorTimes(os, &t[0], &t[1], &t[2]));
+    EXPECT_EQ((std::vector<uint64_t>{5, 5, 5}), std::vector<uint64_t>(t, t + 3)) << "left as they were";
 
     // The real per-processor times sum to about the real system times.
     Win32Os real;
     uint64_t sums[3] = {};
-    uint64_t times[3] = {};
     ASSERT_TRUE(SumProcessorTimes(real, &sums[0], &sums[1], &sums[2]));
-    ASSERT_TRUE(real.QuerySystemTimes(&times[0], &times[1], &times[2]));
+    ASSERT_TRUE(real.QuerySystemTimes(&t[0], &t[1], &t[2]));
     const uint64_t slack = 100000000ull * ProcessorCount();   // 10 s a processor
     for (int k = 0; k < 3; ++k) {
-        EXPECT_LE(sums[k], times[k] + slack) << "time " << k;
-        EXPECT_GE(sums[k] + slack, times[k]) << "time " << k;
+        EXPECT_LE(sums[k], t[k] + slack) << "time " << k;
+        EXPECT_GE(sums[k] + slack, t[k]) << "time " << k;
     }
 }
 
@@ -195,10 +175,8 @@ TEST(Win32Sampling, MemoryFiguresAgreeWithThePlatform) {
     EXPECT_NEAR(MebiBytes(status.ullAvailPhys), unit.ramFreeMB, 256);
     EXPECT_NEAR(MebiBytes(status.ullAvailPageFile), unit.vramFreeMB, 256);
     EXPECT_NEAR(static_cast<int>(status.dwMemoryLoad), ramLoad, 10);
-    int expectedVram = 100 - static_cast<int>(status.ullAvailPageFile * 100 / status.ullTotalPageFile);
-    EXPECT_NEAR(expectedVram, vramLoad, 10);
-    EXPECT_GE(vramLoad, 0);
-    EXPECT_LE(vramLoad, 100);
+    EXPECT_NEAR(100 - static_cast<int>(status.ullAvailPageFile * 100 / status.ullTotalPageFile), vramLoad, 10);
+    EXPECT_TRUE(vramLoad >= 0 && vramLoad <= 100) << +vramLoad;
 }
 
 TEST(Win32Sampling, LoopbackTrafficLightsTheLoopbackRow) {
@@ -229,31 +207,22 @@ TEST(Win32Sampling, LoopbackTrafficLightsTheLoopbackRow) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(0, bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address));
-    ASSERT_EQ(0, listen(listener, 1));
     int length = sizeof address;
-    ASSERT_EQ(0, getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length));
+    auto* any = reinterpret_cast<sockaddr*>(&address);
+    ASSERT_EQ(0, bind(listener, any, sizeof address));
+    ASSERT_EQ(0, listen(listener, 1));
+    ASSERT_EQ(0, getsockname(listener, any, &length));
     SOCKET sender = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    ASSERT_EQ(0, connect(sender, reinterpret_cast<sockaddr*>(&address), sizeof address));
+    ASSERT_EQ(0, connect(sender, any, sizeof address));
     SOCKET receiver = accept(listener, nullptr, nullptr);
     ASSERT_NE(INVALID_SOCKET, receiver);
-
-    constexpr int kChunk = 16384;
-    constexpr int kChunks = 16;
+    constexpr int kChunk = 16384, kChunks = 16;
     std::vector<char> data(kChunk, 'b');
-    long moved = 0;
     for (int c = 0; c < kChunks; ++c) {
         ASSERT_EQ(kChunk, send(sender, data.data(), kChunk, 0));
-        for (int got = 0; got < kChunk;) {
-            int n = recv(receiver, data.data(), kChunk - got, 0);
-            ASSERT_GT(n, 0);
-            got += n;
-        }
-        moved += kChunk;
+        for (int got = 0, n; got < kChunk; got += n) ASSERT_GT(n = recv(receiver, data.data(), kChunk - got, 0), 0);
     }
-    closesocket(receiver);
-    closesocket(sender);
-    closesocket(listener);
+    for (SOCKET s : {receiver, sender, listener}) closesocket(s);
     WSACleanup();
 
     // As after an idle poll: the light must come on, and be shown.
@@ -261,12 +230,11 @@ TEST(Win32Sampling, LoopbackTrafficLightsTheLoopbackRow) {
     nic.dirty = 0;
     NetworkStep(os, nic, state);
     // Loopback traffic is counted as received and as sent.
-    EXPECT_GE(nic.readCounter - inBefore, static_cast<uint32_t>(moved));
-    EXPECT_GE(nic.writeCounter - outBefore, static_cast<uint32_t>(moved));
+    EXPECT_GE(nic.readCounter - inBefore, static_cast<uint32_t>(kChunk * kChunks));
+    EXPECT_GE(nic.writeCounter - outBefore, static_cast<uint32_t>(kChunk * kChunks));
     EXPECT_EQ(ACTIVITY_READWRITE, nic.activity);
     EXPECT_EQ(1, nic.dirty);
-    EXPECT_GE(nic.value, 0);
-    EXPECT_LE(nic.value, 100);
+    EXPECT_TRUE(nic.value >= 0 && nic.value <= 100) << nic.value;
 }
 
 TEST(Win32Sampling, DiskServices) {
@@ -281,12 +249,9 @@ TEST(Win32Sampling, DiskServices) {
     EXPECT_EQ(static_cast<DWORD>(ERROR_NOT_SUPPORTED), GetLastError());
     os.CloseDevice(drive);
 
-    uint64_t total = 0;
-    uint64_t free = 0;
+    uint64_t total = 0, free = 0;
     ASSERT_TRUE(os.QueryDiskFreeSpace("\\\\.\\C:\\", &total, &free));
-    ULARGE_INTEGER available;
-    ULARGE_INTEGER expectedTotal;
-    ULARGE_INTEGER expectedFree;
+    ULARGE_INTEGER available, expectedTotal, expectedFree;
     ASSERT_TRUE(GetDiskFreeSpaceExA("C:\\", &available, &expectedTotal, &expectedFree));
     EXPECT_EQ(expectedTotal.QuadPart, total);
     EXPECT_NEAR(static_cast<double>(expectedFree.QuadPart), static_cast<double>(free), 1e9);
@@ -313,7 +278,6 @@ TEST(Win32Sampling, WarningPathWithTheBoxAnsweredYes) {
     }
     Unit* c = list;
     ASSERT_EQ(1, AppendUnit(os, &list));
-
     EXPECT_EQ(1, PollUnits(os, &list, options, state));
     EXPECT_EQ(1, PollUnits(os, &list, options, state));
 
@@ -326,13 +290,10 @@ TEST(Win32Sampling, WarningPathWithTheBoxAnsweredYes) {
     EXPECT_FALSE(state.PerfCounterWarningPending);
 
     // The drive letter still shows its free space.
-    ULARGE_INTEGER available;
-    ULARGE_INTEGER total;
-    ULARGE_INTEGER free;
+    ULARGE_INTEGER available, total, free;
     ASSERT_TRUE(GetDiskFreeSpaceExA("C:\\", &available, &total, &free));
     EXPECT_EQ(ACTIVITY_IDLE, c->activity);
-    EXPECT_GE(c->value, 0);
-    EXPECT_LE(c->value, 100);
+    EXPECT_TRUE(c->value >= 0 && c->value <= 100) << c->value;
     uint64_t divisor = total.QuadPart > 1073741824ull ? 1073741824ull : 1048576ull;
     EXPECT_EQ(static_cast<int32_t>(divisor), c->sizeDivisor);
     EXPECT_EQ(divisor == 1073741824ull ? 'G' : 'M', c->sizeUnit);
