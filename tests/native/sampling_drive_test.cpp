@@ -163,41 +163,20 @@ TEST(DriveSampling, UnopenableDriveDoesNotStopThePass) {
     EXPECT_EQ(1, m.Poll()) << "complete once every drive opens";
 }
 
-// After a failed query the buffer holds the previous drive's counts: they must not be taken.
-TEST(DriveSampling, FailedQueryLeavesCountersAndLight) {
-    Machine m;
-    m.state.PerfCounterWarningPending = false;
-    m.os.devices = {kDrive0, kDriveC};
-    m.os.disks[kDrive0] = {true, 5, 7};
-    m.os.disks[kDriveC] = {false, 0, 0};
-    m.os.freeSpace["\\\\.\\C:\\"] = {true, 4 * kGiB, kGiB};
-    m.Add(DRIVE_NO_ROOT_DIR, kDrive0);
-    Unit& c = m.Add(DRIVE_FIXED, kDriveC);
-    c.readCounter = 4;
-    c.writeCounter = 3;
-    c.activity = ACTIVITY_READ;
-    c.value = -1;
-    for (int pass = 1; pass <= 2; ++pass) {
-        c.dirty = 0;
-        EXPECT_EQ(1, m.Poll());
-        EXPECT_EQ(4u, c.readCounter) << "pass " << pass;
-        EXPECT_EQ(3u, c.writeCounter) << "pass " << pass;
-        EXPECT_EQ(ACTIVITY_READ, c.activity) << "pass " << pass;
-        EXPECT_EQ(0, c.dirty) << "pass " << pass;
-        EXPECT_EQ(25, c.value) << "free space is still refreshed, pass " << pass;
-    }
-    EXPECT_EQ(0, m.os.calls["ShowMessageBox"]) << "the warning was already shown";
-}
-
-TEST(DriveSampling, WarningOnceAndYesRunsTheCommand) {
+TEST(DriveSampling, FailedQueryGivesOneWarningAndKeepsTheLight) {
     for (int answer : {6, 7}) {   // IDYES, IDNO
         Machine m;
-        m.os.devices = {kDrive0, kDriveC};
-        m.os.disks[kDrive0] = {false, 0, 0};   // kDriveC has no record: its query fails too
+        m.os.devices = {kDrive0, kDriveC, kDriveD};
+        m.os.disks[kDrive0] = {true, 5, 7};   // kDriveC has no record: its query fails
+        m.os.disks[kDriveD] = {true, 1, 1};
         m.os.freeSpace["\\\\.\\C:\\"] = {true, 2 * kGiB, kGiB};
         m.os.messageBoxAnswer = answer;
         Unit& d0 = m.Add(DRIVE_NO_ROOT_DIR, kDrive0);
         Unit& c = m.Add(DRIVE_FIXED, kDriveC);
+        c.readCounter = 4;
+        c.writeCounter = 3;
+        c.activity = ACTIVITY_READ;
+        m.Add(DRIVE_FIXED, kDriveD);
         bool pendingWhileShown = true;
         int nestedResult = -1;
         m.os.onMessageBox = [&] {
@@ -209,7 +188,13 @@ TEST(DriveSampling, WarningOnceAndYesRunsTheCommand) {
         EXPECT_TRUE(m.state.PerfCounterWarningPending) << "a fresh state has the warning pending";
         EXPECT_EQ(1, m.Poll());
         m.os.onMessageBox = nullptr;
+        c.dirty = 0;
         EXPECT_EQ(1, m.Poll());
+        // The buffer holds the previous drive's counts: a failed query must not take them.
+        EXPECT_EQ(4u, c.readCounter);
+        EXPECT_EQ(3u, c.writeCounter);
+        EXPECT_EQ(ACTIVITY_READ, c.activity);
+        EXPECT_EQ(0, c.dirty);
 
         ASSERT_EQ(1u, m.os.messageBoxes.size()) << answer;
         const FakeMessageBox& box = m.os.messageBoxes[0];
@@ -224,9 +209,9 @@ TEST(DriveSampling, WarningOnceAndYesRunsTheCommand) {
         EXPECT_EQ(1, nestedResult);
         EXPECT_EQ(answer == 6 ? std::vector<std::string>{"diskperf -y"} : std::vector<std::string>{},
                   m.os.commands) << answer;
-        // The pass went on after the box, with this drive and the next.
+        // The pass went on after the box; free space is still refreshed.
         EXPECT_EQ(-1, d0.value) << "no free space for a physical drive";
         EXPECT_EQ(50, c.value);
-        EXPECT_EQ(6u, m.os.freeSpacePaths.size()) << "two drives in three passes";
+        EXPECT_EQ(9u, m.os.freeSpacePaths.size()) << "three drives in three passes";
     }
 }

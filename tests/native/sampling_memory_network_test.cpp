@@ -31,38 +31,32 @@ TEST(MemorySampling, RamAndVramSteps) {
     Machine m;
     Unit& ram = m.Add(UNIT_RAM, "RAM Usage");
     Unit& vram = m.Add(UNIT_VRAM, "VRAM Usage");
-    MemoryStatus& memory = m.os.memory;
-    memory.ullTotalPhys = 2097152;
-    memory.ullTotalPageFile = 4ull << 30;
-    const struct {
-        uint32_t load;
-        uint64_t availPhys, availPageFile;
-        int32_t ram, ramDirty, ramFree, vram, vramDirty, vramFree;
-        int8_t ramActivity;
-        const char* what;
-    } steps[] = {
-        {0, 1048576, 4ull << 30, 0, 0, 0, 0, 0, 4096, ACTIVITY_IDLE, "a first load of 0 is no change"},
-        {42, 1048576, 1ull << 30, 42, 1, 0, 75, 1, 1024, ACTIVITY_METER, "the physical load plays no part in VRAM"},
-        {42, 2097152, (1ull << 30) + (1 << 20), 42, 0, 2, 75, 0, 1025, ACTIVITY_METER,
-         "same loads, more free: figures refreshed, nothing dirty"},
+    m.os.memory.ullTotalPhys = 2097152;
+    m.os.memory.ullTotalPageFile = 4ull << 30;
+    const struct { uint32_t load; uint64_t availPhys, availPageFile; const char* figures; } steps[] = {
+        // A first load of 0 is no change.
+        {0, 1048576, 4ull << 30, "ram 0 dirty 0 idle 0/2 MiB, vram 0 dirty 0 4096/4096 MiB, meters 0 0"},
+        // The physical load plays no part in VRAM.
+        {42, 1048576, 1ull << 30, "ram 42 dirty 1 meter 0/2 MiB, vram 75 dirty 1 1024/4096 MiB, meters 42 75"},
+        // Same loads, more free: the figures are refreshed, nothing is dirty.
+        {42, 2097152, (1ull << 30) + (1 << 20),
+         "ram 42 dirty 0 meter 2/2 MiB, vram 75 dirty 0 1025/4096 MiB, meters 42 75"},
     };
     for (const auto& step : steps) {
-        memory.dwMemoryLoad = step.load;
-        memory.ullAvailPhys = step.availPhys;
-        memory.ullAvailPageFile = step.availPageFile;
+        m.os.memory.dwMemoryLoad = step.load;
+        m.os.memory.ullAvailPhys = step.availPhys;
+        m.os.memory.ullAvailPageFile = step.availPageFile;
         ram.dirty = vram.dirty = 0;
         m.Poll();
-        EXPECT_EQ(step.ram, ram.value) << step.what;
-        EXPECT_EQ(step.ramDirty, ram.dirty) << step.what;
-        EXPECT_EQ(step.ramFree, ram.ramFreeMB) << step.what;
-        EXPECT_EQ(2, ram.ramTotalMB) << step.what;
-        EXPECT_EQ(step.ramActivity, ram.activity) << step.what;
-        EXPECT_EQ(step.ram, m.state.LastMeterValue[kLastRamMeter]) << step.what;
-        EXPECT_EQ(step.vram, vram.value) << step.what;
-        EXPECT_EQ(step.vramDirty, vram.dirty) << step.what;
-        EXPECT_EQ(step.vramFree, vram.vramFreeMB) << step.what;
-        EXPECT_EQ(4096, vram.vramTotalMB) << step.what;
-        EXPECT_EQ(step.vram, m.state.LastMeterValue[kLastVramMeter]) << step.what;
+        char figures[200];
+        std::snprintf(figures, sizeof figures,
+                      "ram %d dirty %d %s %d/%d MiB, vram %d dirty %d %d/%d MiB, meters %d %d",
+                      ram.value, ram.dirty,
+                      ram.activity == ACTIVITY_METER ? "meter" : ram.activity == ACTIVITY_IDLE ? "idle" : "?",
+                      ram.ramFreeMB, ram.ramTotalMB, vram.value,
+                      vram.dirty, vram.vramFreeMB, vram.vramTotalMB, m.state.LastMeterValue[kLastRamMeter],
+                      m.state.LastMeterValue[kLastVramMeter]);
+        EXPECT_EQ(step.figures, std::string(figures));
     }
     EXPECT_EQ(ACTIVITY_METER, vram.activity);
     EXPECT_EQ((std::vector<uint32_t>(6, 64)), m.os.memoryLengthsGiven);

@@ -23,27 +23,18 @@ std::string ReadWholeFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-// A fresh folder under the temporary folder, removed with its files.
-class TempFolder {
-public:
-    TempFolder() {
-        char base[MAX_PATH];
-        GetTempPathA(MAX_PATH, base);
-        path_ = std::string(base) + "blinkwatch-settings-" + std::to_string(GetCurrentProcessId());
-        CreateDirectoryA(path_.c_str(), nullptr);
-    }
-    ~TempFolder() {
-        for (const std::string& file : files_) DeleteFileA(file.c_str());
-        RemoveDirectoryA(path_.c_str());
+// Files in the temporary folder, removed at the end of the test.
+struct TempFiles {
+    std::vector<std::string> files;
+    ~TempFiles() {
+        for (const std::string& file : files) DeleteFileA(file.c_str());
     }
     std::string File(const char* name) {
-        files_.push_back(path_ + "\\" + name);
-        return files_.back();
+        char base[MAX_PATH];
+        GetTempPathA(MAX_PATH, base);
+        files.push_back(std::string(base) + "blinkwatch-" + std::to_string(GetCurrentProcessId()) + "-" + name);
+        return files.back();
     }
-
-private:
-    std::string path_;
-    std::vector<std::string> files_;
 };
 
 // Start marker, a physical drive, a processor and end marker, with the settings path set.
@@ -91,7 +82,7 @@ std::string Profile(const char* section, const char* key, const std::string& pat
 
 TEST(Win32Settings, FileWrittenFromNothingAndReadBack) {
     Win32Os os;
-    TempFolder folder;
+    TempFiles folder;
     std::string path = folder.File("Blinkwatch.ini");
     SettingsOwner s(os, path);
     EXPECT_EQ(0, LoadSettings(os, &s.list, &s.options));
@@ -130,7 +121,7 @@ TEST(Win32Settings, FileWrittenFromNothingAndReadBack) {
 
 TEST(Win32Settings, ASaveKeepsWhatItDoesNotKnow) {
     Win32Os os;
-    TempFolder folder;
+    TempFiles folder;
     std::string path = folder.File("Blinkwatch.ini");
     std::ofstream(path, std::ios::binary)
         << "[GeneralOptions]\r\nPOLLINTERVAL=40\r\nFutureOption=kept\r\n"
@@ -158,7 +149,7 @@ TEST(Win32Settings, ASaveKeepsWhatItDoesNotKnow) {
 
 TEST(Win32Settings, ProfileAndWindowServices) {
     Win32Os os;
-    TempFolder folder;
+    TempFiles folder;
     std::string path = folder.File("values.ini");
     std::ofstream(path, std::ios::binary) << "[s]\r\nlong=" + std::string(62, '0') + "12" +
                                                  std::string(300, '9') + "\r\nbinary=\x01\xff\x80" "abc\r\n";
@@ -192,7 +183,7 @@ struct RegistryValue {
 };
 
 RegistryValue ReadRunValue() {
-    RegistryValue value;
+    RegistryValue value;   // the Run key is left behind in the test's own prefix
     HKEY key;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
         return value;
@@ -204,29 +195,6 @@ RegistryValue ReadRunValue() {
     RegCloseKey(key);
     return value;
 }
-
-// Puts the Run value, and the Run key itself when it was missing, back as they were.
-struct RunValueRestorer {
-    RegistryValue saved = ReadRunValue();
-    bool keyExisted = false;
-    RunValueRestorer() {
-        HKEY key;
-        keyExisted = RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_READ, &key) == ERROR_SUCCESS;
-        if (keyExisted) RegCloseKey(key);
-    }
-    ~RunValueRestorer() {
-        HKEY key;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
-        if (saved.present)
-            RegSetValueExA(key, "Blinkwatch", 0, saved.type,
-                           reinterpret_cast<const BYTE*>(saved.data.data()),
-                           static_cast<DWORD>(saved.data.size()));
-        else
-            RegDeleteValueA(key, "Blinkwatch");
-        RegCloseKey(key);
-        if (!keyExisted) RegDeleteKeyA(HKEY_CURRENT_USER, kRunKey);
-    }
-};
 
 // The real platform, except that the executable has been moved.
 class MovedExecutableOs : public Win32Os {
@@ -250,7 +218,6 @@ void ExpectRunValue(const std::string& executable) {
 }  // namespace
 
 TEST(Win32RunValue, WrittenOverwrittenAfterAMoveAndDeleted) {
-    RunValueRestorer restorer;
     Win32Os os;
     char executable[MAX_PATH];
     ASSERT_NE(0u, GetModuleFileNameA(nullptr, executable, MAX_PATH));
