@@ -72,17 +72,6 @@ public:
     }
 };
 
-// Answers the first box with `caption` that appears, by pressing its Yes.
-DWORD WINAPI PressYes(void* caption) {
-    for (int attempt = 0; attempt < 3000; ++attempt, Sleep(10)) {
-        if (HWND box = FindWindowA(nullptr, static_cast<const char*>(caption))) {
-            PostMessageA(box, WM_COMMAND, IDYES, 0);
-            return 1;
-        }
-    }
-    return 0;
-}
-
 }  // namespace
 
 TEST(Win32Sampling, CpuLoadsRiseWithABusyThread) {
@@ -217,7 +206,7 @@ TEST(Win32Sampling, LoopbackTrafficLightsTheLoopbackRow) {
     EXPECT_TRUE(nic.value >= 0 && nic.value <= 100) << nic.value;
 }
 
-TEST(Win32Sampling, DiskServices) {
+TEST(Win32Sampling, DiskServicesAndTheWarningPath) {
     Win32Os os;
     DeviceHandle drive = os.OpenDevice("\\\\.\\PHYSICALDRIVE0");
     ASSERT_NE(nullptr, drive);
@@ -240,46 +229,46 @@ TEST(Win32Sampling, DiskServices) {
     EXPECT_FALSE(os.QueryDiskFreeSpace("\\\\.\\PHYSICALDRIVE0\\", &total, &free));
     EXPECT_EQ(77u, total) << "a failed query leaves the counts";
     EXPECT_EQ(77u, free);
-}
 
-TEST(Win32Sampling, WarningPathWithTheBoxAnsweredYes) {
-    AnsweringOs os;
+    // So the warning path runs, with the box answered Yes.
+    AnsweringOs answering;
     SamplerState state{};
     GlobalOptions options{};
     Unit* list = nullptr;
-    ASSERT_EQ(1, AppendUnit(os, &list));
+    ASSERT_EQ(1, AppendUnit(answering, &list));
     const struct { const char* name; uint32_t kind; } drives[] = {
         {"\\\\.\\PHYSICALDRIVE0", DRIVE_NO_ROOT_DIR}, {"\\\\.\\C:", DRIVE_FIXED}};
     for (const auto& d : drives) {
-        ASSERT_EQ(1, AppendUnit(os, &list));
+        ASSERT_EQ(1, AppendUnit(answering, &list));
         std::snprintf(list->name, sizeof list->name, "%s", d.name);
         list->kind = d.kind;
         list->enabled = 1;
     }
     Unit* c = list;
-    ASSERT_EQ(1, AppendUnit(os, &list));
-    EXPECT_EQ(1, PollUnits(os, &list, options, state));
-    EXPECT_EQ(1, PollUnits(os, &list, options, state));
+    ASSERT_EQ(1, AppendUnit(answering, &list));
+    EXPECT_EQ(1, PollUnits(answering, &list, options, state));
+    EXPECT_EQ(1, PollUnits(answering, &list, options, state));
 
-    EXPECT_EQ(1u, os.boxes.size()) << "one box for the whole run";
-    EXPECT_EQ((std::vector<std::string>{"diskperf -y"}), os.commands);
+    EXPECT_EQ(1u, answering.boxes.size()) << "one box for the whole run";
+    EXPECT_EQ((std::vector<std::string>{"diskperf -y"}), answering.commands);
     EXPECT_FALSE(state.PerfCounterWarningPending);
     EXPECT_EQ(ACTIVITY_IDLE, c->activity);
     EXPECT_TRUE(c->value >= 0 && c->value <= 100) << "the drive letter still shows its free space";
     EXPECT_NE(0u, c->totalScaled);
-    FreeUnitList(os, &list);
+    FreeUnitList(answering, &list);
 }
 
 TEST(Win32Sampling, MessageBoxAndCommandServices) {
     Win32Os os;
     static const char kCaption[] = "Blinkwatch sampling test box";
-    HANDLE presser = CreateThread(nullptr, 0, PressYes, const_cast<char*>(kCaption), 0, nullptr);
+    bool found = false;
+    std::thread presser([&] {   // presses Yes on the box once it appears
+        for (int attempt = 0; attempt < 3000 && !found; ++attempt, Sleep(10))
+            if (HWND box = FindWindowA(nullptr, kCaption)) found = PostMessageA(box, WM_COMMAND, IDYES, 0);
+    });
     int answer = os.ShowMessageBox(nullptr, "Press Yes", kCaption, kPerfCounterWarningStyle);
-    WaitForSingleObject(presser, INFINITE);
-    DWORD found = 0;
-    GetExitCodeThread(presser, &found);
-    CloseHandle(presser);
-    EXPECT_EQ(1u, found) << "the box appeared";
+    presser.join();
+    EXPECT_TRUE(found) << "the box appeared";
     EXPECT_EQ(IDYES, answer);
 
     EXPECT_EQ(3, os.RunCommand("exit 3")) << "the interpreter's exit code comes back";

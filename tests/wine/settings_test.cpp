@@ -176,24 +176,21 @@ namespace {
 
 const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-struct RegistryValue {
-    bool present = false;
-    DWORD type = 0;
-    std::string data;   // the stored bytes
-};
-
-RegistryValue ReadRunValue() {
-    RegistryValue value;   // the Run key is left behind in the test's own prefix
+// The Run value as "type:bytes", or "<missing>".
+std::string RunValue() {
     HKEY key;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return value;
+        return "<missing>";
     char data[1024];
-    DWORD size = sizeof data;
-    value.present = RegQueryValueExA(key, "Blinkwatch", nullptr, &value.type,
-                                     reinterpret_cast<BYTE*>(data), &size) == ERROR_SUCCESS;
-    if (value.present) value.data.assign(data, size);
+    DWORD type = 0, size = sizeof data;
+    LONG status = RegQueryValueExA(key, "Blinkwatch", nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
     RegCloseKey(key);
-    return value;
+    return status != ERROR_SUCCESS ? "<missing>" : std::to_string(type) + ":" + std::string(data, size);
+}
+
+// As the value must be stored: REG_SZ, the length counting the terminating zero.
+std::string Stored(const std::string& executable) {
+    return std::to_string(REG_SZ) + ":\"" + executable + "\" /STARTUP" + std::string(1, '\0');
 }
 
 // The real platform, except that the executable has been moved.
@@ -207,14 +204,6 @@ public:
     }
 };
 
-void ExpectRunValue(const std::string& executable) {
-    RegistryValue value = ReadRunValue();
-    ASSERT_TRUE(value.present) << "no Run value";
-    EXPECT_EQ(static_cast<DWORD>(REG_SZ), value.type);
-    EXPECT_EQ("\"" + executable + "\" /STARTUP" + std::string(1, '\0'), value.data)
-        << "the length counts the terminating zero";
-}
-
 }  // namespace
 
 TEST(Win32RunValue, WrittenOverwrittenAfterAMoveAndDeleted) {
@@ -222,21 +211,20 @@ TEST(Win32RunValue, WrittenOverwrittenAfterAMoveAndDeleted) {
     char executable[MAX_PATH];
     ASSERT_NE(0u, GetModuleFileNameA(nullptr, executable, MAX_PATH));
     EXPECT_EQ(1, UpdateRunValue(os, 1));
-    ExpectRunValue(executable);
+    EXPECT_EQ(Stored(executable), RunValue());
 
     MovedExecutableOs moved;
     moved.path = "C:\\Program Files\\Blink watch tools\\blinkwatch.exe";
     EXPECT_EQ(1, UpdateRunValue(moved, 1));
-    ExpectRunValue(moved.path);
-    std::string movedPath = moved.path;
+    EXPECT_EQ(Stored(moved.path), RunValue());
     moved.path.clear();
     EXPECT_EQ(0, UpdateRunValue(moved, 1)) << "without a path nothing is written";
-    ExpectRunValue(movedPath);
+    EXPECT_EQ(Stored("C:\\Program Files\\Blink watch tools\\blinkwatch.exe"), RunValue());
 
     // Unticking deletes the value; a second time nothing is reported.
     for (int time = 1; time <= 2; ++time) {
         EXPECT_EQ(1, UpdateRunValue(os, 0)) << time;
-        EXPECT_FALSE(ReadRunValue().present) << time;
+        EXPECT_EQ("<missing>", RunValue()) << time;
     }
 }
 
