@@ -17,45 +17,37 @@ std::string RunValue(FakeOs& os) {
     return found == values.end() ? "<missing>" : found->second;
 }
 
-std::string Stored(const std::string& command) { return command + std::string(1, '\0'); }
+// The command as stored: the length counts the terminating zero.
+std::string Stored(const std::string& path) { return "\"" + path + "\" /STARTUP" + std::string(1, '\0'); }
 
 }  // namespace
 
-TEST(RunValue, TickingWritesTheQuotedPathAndOverwritesItAfterAMove) {
+TEST(RunValue, WrittenOverwrittenAfterAMoveAndDeleted) {
     FakeOs os;
+    os.registry[kRunKey]["Other"] = "other.exe";
     EXPECT_EQ(1, UpdateRunValue(os, 1));
-    EXPECT_EQ(Stored("\"C:\\Program Files\\Blinkwatch\\blinkwatch.exe\" /STARTUP"), RunValue(os));
-    std::vector<std::string> expected = {"open|" + kRunKey, "module", "set|Blinkwatch", "close"};
-    EXPECT_EQ(expected, os.registryLog);
-    EXPECT_EQ(0, os.openKeys);
+    EXPECT_EQ(Stored("C:\\Program Files\\Blinkwatch\\blinkwatch.exe"), RunValue(os));
+    EXPECT_EQ((std::vector<std::string>{"open|" + kRunKey, "module", "set|Blinkwatch", "close"}),
+              os.registryLog);
 
-    os.modulePath = "D:\\My Tools\\Blink watch\\blinkwatch.exe";
-    EXPECT_EQ(1, UpdateRunValue(os, 1));
-    EXPECT_EQ(Stored("\"D:\\My Tools\\Blink watch\\blinkwatch.exe\" /STARTUP"), RunValue(os));
-    EXPECT_EQ(1u, os.registry[kRunKey].size()) << "one value, overwritten";
+    // A path with blanks, and the longest the platform reports (259 characters).
+    for (const std::string& path : {std::string("D:\\My Tools\\Blink watch\\blinkwatch.exe"),
+                                    "C:\\" + std::string(252, 'p') + ".exe"}) {
+        os.modulePath = path;
+        EXPECT_EQ(1, UpdateRunValue(os, 1));
+        EXPECT_EQ(Stored(path), RunValue(os));
+    }
+    EXPECT_EQ(2u, os.registry[kRunKey].size()) << "one value, overwritten";
 
-    // The longest path the platform reports (259 characters) is stored whole.
-    os.modulePath = "C:\\" + std::string(252, 'p') + ".exe";
-    ASSERT_EQ(259u, os.modulePath.size());
-    EXPECT_EQ(1, UpdateRunValue(os, 1));
-    EXPECT_EQ(Stored("\"" + os.modulePath + "\" /STARTUP"), RunValue(os));
-    EXPECT_EQ(271u, RunValue(os).size());
-}
-
-TEST(RunValue, UntickingDeletesAndAMissingValueIsNoError) {
-    FakeOs os;
-    os.registry[kRunKey]["Blinkwatch"] = Stored("\"E:\\elsewhere\\blinkwatch.exe\" /STARTUP");
-    os.registry[kRunKey]["Other"] = Stored("other.exe");
-    EXPECT_EQ(1, UpdateRunValue(os, 0));
-    EXPECT_EQ("<missing>", RunValue(os));
-    EXPECT_EQ(1u, os.registry[kRunKey].count("Other")) << "only our value goes";
-    std::vector<std::string> expected = {"open|" + kRunKey, "delete|Blinkwatch", "close"};
-    EXPECT_EQ(expected, os.registryLog) << "no path is needed to delete";
-
-    os.registryLog.clear();
-    EXPECT_EQ(1, UpdateRunValue(os, 0));
-    EXPECT_EQ(expected, os.registryLog);
-    EXPECT_EQ("<missing>", RunValue(os));
+    // Unticking deletes only our value, without asking the path; a second time is no error.
+    for (int time = 1; time <= 2; ++time) {
+        os.registryLog.clear();
+        EXPECT_EQ(1, UpdateRunValue(os, 0));
+        EXPECT_EQ("<missing>", RunValue(os));
+        EXPECT_EQ((std::vector<std::string>{"open|" + kRunKey, "delete|Blinkwatch", "close"}),
+                  os.registryLog) << time;
+    }
+    EXPECT_EQ(1u, os.registry[kRunKey].count("Other"));
     EXPECT_EQ(0, os.openKeys);
 }
 
@@ -68,20 +60,16 @@ TEST(RunValue, FailuresLeaveTheRegistryAsItWas) {
         EXPECT_EQ(std::vector<std::string>{"open|" + kRunKey}, os.registryLog) << "enable " << enable;
     }
 
-    // No executable path: 0, nothing written, the key closed again.
-    FakeOs noPath;
-    noPath.modulePath = "";
-    noPath.registry[kRunKey]["Blinkwatch"] = Stored("\"C:\\old.exe\" /STARTUP");
-    EXPECT_EQ(0, UpdateRunValue(noPath, 1));
-    EXPECT_EQ(Stored("\"C:\\old.exe\" /STARTUP"), RunValue(noPath));
-    EXPECT_EQ(0, noPath.calls["WriteRegistryString"]);
-    EXPECT_EQ(0, noPath.openKeys);
-
-    // A path too long to be read whole counts as no path.
-    FakeOs longPath;
-    longPath.modulePath = "C:\\" + std::string(253, 'p') + ".exe";
-    EXPECT_EQ(0, UpdateRunValue(longPath, 1));
-    EXPECT_EQ("<missing>", RunValue(longPath));
+    // No executable path, or one too long to be read whole: 0, nothing written, the key closed.
+    for (std::string path : {std::string(), "C:\\" + std::string(253, 'p') + ".exe"}) {
+        FakeOs os;
+        os.modulePath = path;
+        os.registry[kRunKey]["Blinkwatch"] = Stored("C:\\old.exe");
+        EXPECT_EQ(0, UpdateRunValue(os, 1)) << path.size();
+        EXPECT_EQ(Stored("C:\\old.exe"), RunValue(os));
+        EXPECT_EQ(0, os.calls["WriteRegistryString"]);
+        EXPECT_EQ(0, os.openKeys);
+    }
 
     // A refused write or delete is not reported.
     FakeOs refused;

@@ -7,78 +7,59 @@
 #include "sampling/network.h"
 #include "sampling_machine.h"
 
-TEST(MemorySampling, MebiBytes) {
-    const struct { uint64_t bytes; int32_t mib; } cases[] = {
+TEST(MemorySampling, MebiBytesAndVirtualRamLoad) {
+    const struct { uint64_t bytes; int32_t mib; } mebi[] = {
         {0, 0}, {1048576, 0}, {1048577, 1}, {1572864, 1}, {2097152, 2},
         {4294967296ull, 4096}, {(1ull << 52) + (5ull << 20), 5},   // low 32 bits kept
     };
-    for (const auto& c : cases) EXPECT_EQ(c.mib, MebiBytes(c.bytes)) << c.bytes << " bytes";
-}
+    for (const auto& c : mebi) EXPECT_EQ(c.mib, MebiBytes(c.bytes)) << c.bytes << " bytes";
 
-TEST(MemorySampling, RamStep) {
-    Machine m;
-    Unit& ram = m.Add(UNIT_RAM, "RAM Usage");
-    ram.dirty = 0;
-    m.os.memory.dwMemoryLoad = 0;
-    m.os.memory.ullTotalPhys = 2097152;
-    m.os.memory.ullAvailPhys = 1048576;
-    m.Poll();
-    EXPECT_EQ(0, ram.dirty) << "a first load of 0 is no change";
-    EXPECT_EQ(ACTIVITY_IDLE, ram.activity);
-    EXPECT_EQ(0, ram.ramFreeMB);
-    EXPECT_EQ(2, ram.ramTotalMB);
-
-    m.os.memory.dwMemoryLoad = 42;
-    m.Poll();
-    EXPECT_EQ(42, ram.value);
-    EXPECT_EQ(1, ram.dirty);
-    EXPECT_EQ(ACTIVITY_METER, ram.activity);
-    EXPECT_EQ(42, m.state.LastMeterValue[kLastRamMeter]);
-
-    // Same load, more memory free: the figure is refreshed, nothing is dirty.
-    ram.dirty = 0;
-    m.os.memory.ullAvailPhys = 2097152;
-    m.Poll();
-    EXPECT_EQ(0, ram.dirty);
-    EXPECT_EQ(2, ram.ramFreeMB);
-    EXPECT_EQ((std::vector<uint32_t>{64, 64, 64}), m.os.memoryLengthsGiven);
-}
-
-TEST(MemorySampling, VirtualRamLoad) {
-    const struct { uint64_t avail, total; int8_t load; } cases[] = {
+    const struct { uint64_t avail, total; int8_t load; } loads[] = {
         {305, 1000, 70},       // 30.5 % available: the available share truncates
-        {1000, 1000, 0},
-        {0, 1000, 100},
-        {0, 0, 0},             // no commit limit
-        {1, 3, 67},
+        {1000, 1000, 0}, {0, 1000, 100}, {0, 0, 0} /* no commit limit */, {1, 3, 67},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : loads) {
         FakeOs os;
         os.memory.ullAvailPageFile = c.avail;
         os.memory.ullTotalPageFile = c.total;
         Unit unit{};
         EXPECT_EQ(c.load, SampleVirtualRam(os, unit)) << c.avail << " of " << c.total;
     }
+}
 
+TEST(MemorySampling, RamAndVramSteps) {
     Machine m;
+    Unit& ram = m.Add(UNIT_RAM, "RAM Usage");
     Unit& vram = m.Add(UNIT_VRAM, "VRAM Usage");
+    m.os.memory.ullTotalPhys = 2097152;
     m.os.memory.ullTotalPageFile = 4ull << 30;
-    m.os.memory.ullAvailPageFile = 1ull << 30;
-    m.os.memory.dwMemoryLoad = 99;   // the physical figure plays no part
-    vram.dirty = 0;
-    m.Poll();
-    EXPECT_EQ(75, vram.value);
-    EXPECT_EQ(1, vram.dirty);
+    const struct { uint32_t load; uint64_t availPhys, availPageFile; const char* figures; } steps[] = {
+        // A first load of 0 is no change.
+        {0, 1048576, 4ull << 30, "ram 0 dirty 0 idle 0/2 MiB, vram 0 dirty 0 4096/4096 MiB, meters 0 0"},
+        // The physical load plays no part in VRAM.
+        {42, 1048576, 1ull << 30, "ram 42 dirty 1 meter 0/2 MiB, vram 75 dirty 1 1024/4096 MiB, meters 42 75"},
+        // Same loads, more free: the figures are refreshed, nothing is dirty.
+        {42, 2097152, (1ull << 30) + (1 << 20),
+         "ram 42 dirty 0 meter 2/2 MiB, vram 75 dirty 0 1025/4096 MiB, meters 42 75"},
+    };
+    for (const auto& step : steps) {
+        m.os.memory.dwMemoryLoad = step.load;
+        m.os.memory.ullAvailPhys = step.availPhys;
+        m.os.memory.ullAvailPageFile = step.availPageFile;
+        ram.dirty = vram.dirty = 0;
+        m.Poll();
+        char figures[200];
+        std::snprintf(figures, sizeof figures,
+                      "ram %d dirty %d %s %d/%d MiB, vram %d dirty %d %d/%d MiB, meters %d %d",
+                      ram.value, ram.dirty,
+                      ram.activity == ACTIVITY_METER ? "meter" : ram.activity == ACTIVITY_IDLE ? "idle" : "?",
+                      ram.ramFreeMB, ram.ramTotalMB, vram.value,
+                      vram.dirty, vram.vramFreeMB, vram.vramTotalMB, m.state.LastMeterValue[kLastRamMeter],
+                      m.state.LastMeterValue[kLastVramMeter]);
+        EXPECT_EQ(step.figures, std::string(figures));
+    }
     EXPECT_EQ(ACTIVITY_METER, vram.activity);
-    EXPECT_EQ(1024, vram.vramFreeMB);
-    EXPECT_EQ(4096, vram.vramTotalMB);
-    EXPECT_EQ(75, m.state.LastMeterValue[kLastVramMeter]);
-    EXPECT_EQ(0, m.state.LastMeterValue[kLastRamMeter]);
-    vram.dirty = 0;
-    m.os.memory.ullAvailPageFile = (1ull << 30) + (1 << 20);
-    m.Poll();
-    EXPECT_EQ(0, vram.dirty) << "same load";
-    EXPECT_EQ(1025, vram.vramFreeMB);
+    EXPECT_EQ((std::vector<uint32_t>(6, 64)), m.os.memoryLengthsGiven);
 }
 
 TEST(NetworkSampling, LightsFollowTheOctets) {
@@ -88,12 +69,7 @@ TEST(NetworkSampling, LightsFollowTheOctets) {
     Unit& nic = m.Add(UNIT_NIC, "NIC #1 Usage");
     nic.nicIndex = 1;
     IfRow& row = m.os.interfaces[1];
-    struct Step {
-        uint32_t in, out;
-        int8_t activity;
-        int32_t dirty;
-    };
-    const Step steps[] = {
+    const struct { uint32_t in, out; int8_t activity; int32_t dirty; } steps[] = {
         {0, 0, ACTIVITY_IDLE, 0},
         {500, 0, ACTIVITY_READ, 1},        // receiving
         {500, 80, ACTIVITY_WRITE, 1},      // sending
@@ -105,7 +81,7 @@ TEST(NetworkSampling, LightsFollowTheOctets) {
         {0, 99, ACTIVITY_WRITE, 0},
     };
     int pass = 0;
-    for (const Step& step : steps) {
+    for (const auto& step : steps) {
         ++pass;
         row.dwInOctets = step.in;
         row.dwOutOctets = step.out;
@@ -124,13 +100,12 @@ TEST(NetworkSampling, LightsFollowTheOctets) {
 }
 
 TEST(NetworkSampling, NoRowNoSample) {
-    struct Case {
+    const struct {
         const char* what;
         int32_t nicIndex;
         uint32_t sizeAnswer, fetchAnswer;
         int failAllocation;   // 1: the probe's buffer, 2: the table's
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"a row beyond the table", 3, kErrorInsufficientBuffer, kErrorSuccess, 0},
         {"a negative row", -1, kErrorInsufficientBuffer, kErrorSuccess, 0},
         {"size probe not supported", 0, kErrorNotSupported, kErrorSuccess, 0},
@@ -140,7 +115,7 @@ TEST(NetworkSampling, NoRowNoSample) {
         {"no memory for the probe", 0, kErrorInsufficientBuffer, kErrorSuccess, 1},
         {"no memory for the table", 0, kErrorInsufficientBuffer, kErrorSuccess, 2},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         FakeOs os;
         SamplerState state{};
         os.AddInterface(24, "lo").dwInOctets = 1000;
@@ -173,50 +148,30 @@ TEST(NetworkSampling, UsageOfTheLink) {
     row.dwSpeed = 8000;   // 1000 bytes a second
     Unit nic{};
     nic.nicIndex = 1;
-    struct Step {
-        const char* what;
-        uint32_t tick, in, out;
-        int32_t value;
-    };
-    const Step steps[] = {
-        {"the first sample sets the baseline", 1000, 0xFFFFFF00u, 5000, 0},
-        {"in wraps: 456 bytes in 1 s", 2000, 0x000000C8u, 5200, 45},
-        {"the larger direction: out 200 in 1 s", 3000, 0x000000C8u, 5400, 20},
-        {"clamped: 2000 bytes a second", 3500, 0x000000C8u, 6400, 100},
-        {"same tick: figure and baseline kept", 3500, 0x00000FFFu, 9999, 100},
-        {"the whole interval since 3500", 4500, 0x000000C8u + 300, 6400, 30},
-        {"idle", 5500, 0x000000C8u + 300, 6400, 0},
-    };
     nic.value = -5;
-    for (const Step& step : steps) {
+    const struct { const char* what; uint32_t index, speed, tick, in, out; int32_t value; } steps[] = {
+        {"the first sample sets the baseline", 12, 8000, 1000, 0xFFFFFF00u, 5000, 0},
+        {"in wraps: 456 bytes in 1 s", 12, 8000, 2000, 0xC8, 5200, 45},
+        {"the larger direction: out 200 in 1 s", 12, 8000, 3000, 0xC8, 5400, 20},
+        {"clamped: 2000 bytes a second", 12, 8000, 3500, 0xC8, 6400, 100},
+        {"same tick: figure and baseline kept", 12, 8000, 3500, 0xFFF, 9999, 100},
+        {"the whole interval since 3500", 12, 8000, 4500, 0xC8 + 300, 6400, 30},
+        {"idle", 12, 8000, 5500, 0xC8 + 300, 6400, 0},
+        {"before the tick count wraps", 12, 8000, 0xFFFFFE0Cu, 0xC8 + 300, 6400, 0},
+        {"750 bytes over the 1000 ms across the wrap", 12, 8000, 500, 0xC8 + 300, 7150, 75},
+        {"another interface at the row: a new baseline", 13, 8000, 1500, 0xC8 + 300, 107150, 0},
+        {"an unknown speed gives 0", 13, 7, 2500, 0xC8 + 300, 207150, 0},
+    };
+    for (const auto& step : steps) {
+        row.dwIndex = step.index;
+        row.dwSpeed = step.speed;
         os.tickCount = step.tick;
         row.dwInOctets = step.in;
         row.dwOutOctets = step.out;
         SampleNetworkInterface(os, nic, state);
         EXPECT_EQ(step.value, nic.value) << step.what;
     }
-    // The tick count wraps too.
-    os.tickCount = 0xFFFFFE0Cu;
-    SampleNetworkInterface(os, nic, state);
-    os.tickCount = 500;
-    row.dwOutOctets += 750;
-    SampleNetworkInterface(os, nic, state);
-    EXPECT_EQ(75, nic.value) << "750 bytes over the 1000 ms across the wrap";
-
-    // Another interface now at the row: a new baseline, not a rate.
-    row.dwIndex = 13;
-    row.dwOutOctets += 100000;
-    os.tickCount = 1500;
-    SampleNetworkInterface(os, nic, state);
-    EXPECT_EQ(0, nic.value);
     EXPECT_EQ(13u, state.PrevInterfaceSamples[1].ifIndex);
-
-    // An unknown speed gives 0.
-    row.dwSpeed = 7;
-    row.dwOutOctets += 100000;
-    os.tickCount = 2500;
-    SampleNetworkInterface(os, nic, state);
-    EXPECT_EQ(0, nic.value);
     EXPECT_FALSE(state.PrevInterfaceSamples[0].taken) << "row 0 was never sampled";
 }
 

@@ -14,8 +14,7 @@ namespace {
 
 constexpr char kPath[] = "C:\\Tools\\Blinkwatch.ini";
 
-// A list of start marker, the named Units and end marker, with the settings
-// path set; CurrentUnit (`list`) points at the end marker.
+// Start marker, the named Units, end marker (never loaded: enabled 77); `list` is the end marker.
 struct Settings {
     FakeOs os;
     GlobalOptions options{};
@@ -30,7 +29,7 @@ struct Settings {
             std::snprintf(list->name, sizeof list->name, "%s", name.c_str());
         }
         AppendUnit(os, &list);
-        list->enabled = 77;   // the end marker is never loaded
+        list->enabled = 77;
     }
     ~Settings() {
         FreeUnitList(os, &list);
@@ -46,51 +45,47 @@ struct Settings {
     std::string& File() { return os.profiles[kPath]; }
 };
 
-// Every stored global option, one "key=value" per line, for comparisons that
-// print what differs.
-std::string Describe(const GlobalOptions& o) {
-    char text[1024];
-    std::snprintf(text, sizeof text,
-                  "StartWithOs=%d AlternativeIcons=%d Pollinterval=%u Pollintervalmeters=%u\n"
-                  "Startwithosdelay=%d ShowCPUUsage=%d ShowCPUUsageMulti=%d ShowFreeMem=%d\n"
-                  "SingleIconMode=%d KeyboardLED=%d Staticicon=%d Color_cpu_dynamic=%d\n"
-                  "cpu=%u,%u,%u ram=%u,%u,%u vram=%u,%u,%u background=%u,%u,%u\n"
-                  "WindowPos top=%d left=%d right=%d bottom=%d\n",
-                  o.StartWithOs, o.AlternativeIcons, o.Pollinterval, o.Pollintervalmeters,
-                  o.Startwithosdelay, o.ShowCPUUsage, o.ShowCPUUsageMulti, o.ShowFreeMem,
-                  o.SingleIconMode, o.KeyboardLED, o.Staticicon, o.Color_cpu_dynamic,
-                  o.Color_cpu_red, o.Color_cpu_green, o.Color_cpu_blue, o.Color_ram_red,
-                  o.Color_ram_green, o.Color_ram_blue, o.Color_vram_red, o.Color_vram_green,
-                  o.Color_vram_blue, o.Color_background_red, o.Color_background_green,
-                  o.Color_background_blue, o.WindowPosTop, o.WindowPosLeft, o.WindowPosRight,
-                  o.WindowPosBottom);
+// Every key in the order it is written, with its default and another value.
+struct Key { const char* name; const char* byDefault; const char* other; };
+const Key kGeneralKeys[] = {
+    {"StartWithOs", "No", "Yes"}, {"AlternativeIcons", "Yes", "No"}, {"Pollinterval", "100", "25"},
+    {"Pollintervalmeters", "1500", "50000"}, {"Startwithosdelay", "1", "300"},
+    {"ShowCPUUsage", "No", "Yes"}, {"ShowCPUUsageMulti", "No", "Yes"}, {"ShowFreeMem", "No", "Yes"},
+    {"SingleIconMode", "No", "Yes"}, {"KeyboardLED", "No", "Yes"}, {"Staticicon", "No", "Yes"},
+    {"Color_cpu_dynamic", "Yes", "No"}, {"Color_cpu_red", "16", "1"}, {"Color_cpu_green", "128", "2"},
+    {"Color_cpu_blue", "16", "3"}, {"Color_ram_red", "64", "4"}, {"Color_ram_green", "64", "5"},
+    {"Color_ram_blue", "255", "6"}, {"Color_vram_red", "228", "7"}, {"Color_vram_green", "128", "8"},
+    {"Color_vram_blue", "16", "9"}, {"Color_background_red", "64", "0"},
+    {"Color_background_green", "0", "254"}, {"Color_background_blue", "64", "255"}};
+const Key kUnitKeys[] = {
+    {"Enabled", "No", "Yes"}, {"Trayicon", "Yes", "No"}, {"ParallelPortMonitorEnabled", "No", "Yes"},
+    {"ParallelPortSeparateRW", "No", "Yes"}, {"ParallelPortReadMask", "0", "129"},
+    {"ParallelPortWriteMask", "0", "255"}};
+
+// A whole file as SaveSettings writes it: the general section with the window
+// position (top, left, right, bottom), then one section per name.
+std::string Expected(bool other, std::vector<int32_t> window, const std::vector<std::string>& units) {
+    std::string text = "[GENERALOPTIONS]\r\n";
+    for (const Key& key : kGeneralKeys) text += std::string(key.name) + "=" + (other ? key.other : key.byDefault) + "\r\n";
+    const char* windowKeys[] = {"WindowPosTop", "WindowPosLeft", "WindowPosRight", "WindowPosBottom"};
+    for (int k = 0; k < 4; ++k)
+        text += std::string(windowKeys[k]) + "=" + std::to_string(static_cast<uint32_t>(window[k])) + "\r\n";
+    for (const std::string& unit : units) {
+        text += "[" + unit + "]\r\n";
+        for (const Key& key : kUnitKeys) text += std::string(key.name) + "=" + (other ? key.other : key.byDefault) + "\r\n";
+    }
     return text;
 }
+const std::vector<int32_t> kDefaultWindow = {100, 100, 630, 510};
+const std::vector<std::string> kNames = {"", "\\\\.\\PHYSICALDRIVE0", "CPU Usage", "NIC #0 Usage"};
 
-// Every element's stored fields and identity, end marker included.
-std::string DescribeUnits(Unit* list) {
-    std::string all;
-    WalkAll(list, [&](Unit& u) {
-        char text[kPathLength + 160];
-        std::snprintf(text, sizeof text, "[%s] id=%d enabled=%d tray=%d port=%d read=%u write=%u\n",
-                      u.name, u.trayId, u.enabled, u.showInTray, u.parallelPortEnabled,
-                      u.parallelPortReadMask, u.parallelPortWriteMask);
-        all += text;
-    });
-    return all;
-}
-
-const char kDefaults[] =
-    "StartWithOs=0 AlternativeIcons=1 Pollinterval=100 Pollintervalmeters=1500\n"
-    "Startwithosdelay=1 ShowCPUUsage=0 ShowCPUUsageMulti=0 ShowFreeMem=0\n"
-    "SingleIconMode=0 KeyboardLED=0 Staticicon=0 Color_cpu_dynamic=1\n"
-    "cpu=16,128,16 ram=64,64,255 vram=228,128,16 background=64,0,64\n"
-    "WindowPos top=100 left=100 right=630 bottom=510\n";
-
-const char kUnitDefaults[] = "enabled=0 tray=1 port=0 read=0 write=0";
-
-std::string UnitLine(const char* name, const char* fields) {
-    return std::string("[") + name + "] id=0 " + fields + "\n";
+// The file a save of these fields writes into nothing, with no dialog to ask.
+std::string Written(GlobalOptions options, Unit* list) {
+    FakeOs scratch;
+    scratch.windowRectReadable = false;
+    std::snprintf(options.SettingsPath, sizeof options.SettingsPath, "%s", kPath);
+    EXPECT_EQ(0, SaveSettings(scratch, &list, &options));
+    return scratch.profiles[kPath];
 }
 
 std::string Lines(const std::vector<std::string>& lines) {
@@ -106,92 +101,69 @@ TEST(SettingsValues, YesNoAndNumberRules) {
     for (const char* yes : {"", "0", "false", "off", "yes", "n", "no ", " no", "noo", "n\xd6"})
         EXPECT_TRUE(ParseYesNo(yes)) << "'" << yes << "'";
 
-    struct Case { const char* text; uint32_t expected; };
-    const Case cases[] = {
-        {"", 0},           {"abc", 0},         {"5", 5},          {"0x0F", 0},
-        {"0x0", 0},        {"15", 15},         {"-8", 4294967288u}, {"  +12abc", 12},
-        {"4294967288", 4294967288u}, {"4294967295", 4294967295u}, {"4294967296", 0},
-        {"4294967301", 5}, {"\t 7", 7},        {"+-3", 0},        {"--3", 0},
-        {"- 3", 0},        {"3 4", 3},         {"-0", 0},         {"2147483648", 2147483648u},
+    const struct { const char* text; uint32_t expected; } cases[] = {
+        {"", 0}, {"abc", 0}, {"5", 5}, {"0x0F", 0}, {"0x0", 0}, {"15", 15},
+        {"-8", 4294967288u}, {"  +12abc", 12}, {"4294967288", 4294967288u},
+        {"4294967295", 4294967295u}, {"4294967296", 0}, {"4294967301", 5}, {"\t 7", 7},
+        {"+-3", 0}, {"--3", 0}, {"- 3", 0}, {"3 4", 3}, {"-0", 0}, {"2147483648", 2147483648u},
         {"-2147483648", 2147483648u}, {"\xff" "12", 0},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(c.expected, ParseNumber(c.text)) << "'" << c.text << "'";
+    for (const auto& c : cases) EXPECT_EQ(c.expected, ParseNumber(c.text)) << "'" << c.text << "'";
 }
 
-TEST(SettingsFile, NoFileGivesTheDefaults) {
-    Settings s;
-    s.options.Pollinterval = 9;   // the record's earlier state plays no part
-    s.Start().showInTray = 0;
-    s.Load();
-    EXPECT_EQ(kDefaults, Describe(s.options));
-    std::string expected = UnitLine("", kUnitDefaults) +
-                           UnitLine("\\\\.\\PHYSICALDRIVE0", kUnitDefaults) +
-                           UnitLine("CPU Usage", kUnitDefaults) +
-                           UnitLine("NIC #0 Usage", kUnitDefaults) +
-                           "[] id=0 enabled=77 tray=1 port=0 read=0 write=0\n";
-    EXPECT_EQ(expected, DescribeUnits(s.list));
-    EXPECT_EQ(0, s.os.calls["WriteProfileValue"]) << "loading writes nothing";
-    EXPECT_EQ(0u, s.os.profiles.count(kPath));
-
-    // An unreadable file reads the same.
-    Settings unreadable;
-    unreadable.File() = Lines({"[GENERALOPTIONS]", "Pollinterval=7", "[CPU Usage]", "Enabled=Yes"});
-    unreadable.os.unreadableProfiles.insert(kPath);
-    unreadable.Load();
-    EXPECT_EQ(kDefaults, Describe(unreadable.options));
-    EXPECT_EQ(0, unreadable.Named("CPU Usage").enabled);
-}
-
-TEST(SettingsFile, ValuesLoadByTheRules) {
-    struct Case { std::string value; int32_t enabled; };
-    const Case enabledCases[] = {{"NO", 0}, {"No", 0}, {"no", 0}, {"", 1}, {"0", 1},
-                                 {"false", 1}, {"Yes", 1}, {" no ", 0}};
-    for (const Case& c : enabledCases) {
+TEST(SettingsFile, NoFileOrAnUnreadableOneGivesTheDefaults) {
+    for (bool unreadable : {false, true}) {
         Settings s;
-        s.File() = Lines({"[cpu usage]", "enabled=" + c.value});
+        s.options.Pollinterval = 9;   // the record's earlier state plays no part
+        s.Start().showInTray = 0;
+        if (unreadable) {
+            s.File() = Lines({"[GENERALOPTIONS]", "Pollinterval=7", "[CPU Usage]", "Enabled=Yes"});
+            s.os.unreadableProfiles.insert(kPath);
+        }
         s.Load();
-        EXPECT_EQ(c.enabled, s.Named("CPU Usage").enabled) << "Enabled='" << c.value << "'";
+        EXPECT_EQ(Expected(false, kDefaultWindow, kNames), Written(s.options, s.list)) << unreadable;
+        EXPECT_EQ(0, s.os.calls["WriteProfileValue"]) << "loading writes nothing";
+        EXPECT_EQ(unreadable ? 1u : 0u, s.os.profiles.count(kPath));
     }
+}
 
-    Settings s;
-    s.File() = Lines({
-        "[GeneralOptions]", "Color_ram_blue=300", "Pollinterval=abc", "Pollintervalmeters=5",
-        "Startwithosdelay=-8", "WINDOWPOSLEFT=4294967288", "windowpostop=  +12abc",
-        "Color_cpu_red=-1", "StartWithOs=yes", "AlternativeIcons=No",
-        "[\\\\.\\physicaldrive0]", "ParallelPortReadMask=15", "ParallelPortWriteMask=0x0F",
-        "ParallelPortMonitorEnabled=yes", "ParallelPortSeparateRW=No", "Trayicon=no",
-        "[NIC #0 Usage]", "ParallelPortReadMask=256", "ParallelPortWriteMask=255",
-        "[]", "Enabled=Yes", "ParallelPortReadMask=3",
-    });
-    s.Load();
-    EXPECT_EQ(44u, s.options.Color_ram_blue);
-    EXPECT_EQ(0u, s.options.Pollinterval);
-    EXPECT_EQ(5u, s.options.Pollintervalmeters);
-    EXPECT_EQ(-8, s.options.Startwithosdelay);
-    EXPECT_EQ(-8, s.options.WindowPosLeft);
-    EXPECT_EQ(12, s.options.WindowPosTop);
-    EXPECT_EQ(255u, s.options.Color_cpu_red);
-    EXPECT_EQ(1, s.options.StartWithOs);
-    EXPECT_EQ(0, s.options.AlternativeIcons);
-    EXPECT_EQ(630, s.options.WindowPosRight) << "missing keys keep their defaults";
-    Unit& drive = s.Named("\\\\.\\PHYSICALDRIVE0");
-    EXPECT_EQ(15u, drive.parallelPortReadMask);
-    EXPECT_EQ(0u, drive.parallelPortWriteMask);
-    EXPECT_EQ(1, drive.parallelPortEnabled) << "ParallelPortSeparateRW is never read";
-    EXPECT_EQ(0, drive.showInTray);
-    EXPECT_EQ(0u, s.Named("NIC #0 Usage").parallelPortReadMask);
-    EXPECT_EQ(255u, s.Named("NIC #0 Usage").parallelPortWriteMask);
-    EXPECT_EQ(1, s.Start().enabled) << "the start marker reads the empty-named section";
-    EXPECT_EQ(3u, s.Start().parallelPortReadMask);
-    EXPECT_EQ(77, LastUnit(s.list)->enabled) << "the end marker is not loaded";
-
-    // Values are read as 63 characters: the 64th and later are never seen.
-    Settings longValue;
-    longValue.File() = Lines({"[GENERALOPTIONS]", "Pollinterval=" + std::string(62, '0') + "12" +
-                                                      std::string(500, '9')});
-    longValue.Load();
-    EXPECT_EQ(1u, longValue.options.Pollinterval);
+// Each file loads as the defaults but for the lines listed, here as a save writes them.
+TEST(SettingsFile, ValuesLoadByTheRules) {
+    const struct { std::string file; const char* section; std::vector<std::string> loaded; } cases[] = {
+        {"[GeneralOptions]\nColor_ram_blue=300\nPollinterval=abc\nPollintervalmeters=5",
+         "GENERALOPTIONS", {"Color_ram_blue=44", "Pollinterval=0", "Pollintervalmeters=5"}},
+        {"[generaloptions]\nStartwithosdelay=-8\nWINDOWPOSLEFT=4294967288\nwindowpostop=  +12abc\n"
+         "Color_cpu_red=-1", "GENERALOPTIONS",
+         {"Startwithosdelay=4294967288", "WindowPosLeft=4294967288", "WindowPosTop=12", "Color_cpu_red=255"}},
+        {"[GENERALOPTIONS]\nStartWithOs=yes\nAlternativeIcons=No\nShowCPUUsage=\nShowFreeMem=0\n"
+         "KeyboardLED=false\nColor_cpu_dynamic=NO", "GENERALOPTIONS",
+         {"StartWithOs=Yes", "AlternativeIcons=No", "ShowCPUUsage=Yes", "ShowFreeMem=Yes",
+          "KeyboardLED=Yes", "Color_cpu_dynamic=No"}},
+        // Values are read as 63 characters: the 64th and later are never seen.
+        {"[GENERALOPTIONS]\nPollinterval=" + std::string(62, '0') + "12" + std::string(500, '9'),
+         "GENERALOPTIONS", {"Pollinterval=1"}},
+        {"[\\\\.\\physicaldrive0]\nParallelPortReadMask=15\nParallelPortWriteMask=0x0F\n"
+         "ParallelPortMonitorEnabled=yes\nParallelPortSeparateRW=No\nTrayicon=no", "\\\\.\\PHYSICALDRIVE0",
+         {"ParallelPortReadMask=15", "ParallelPortWriteMask=0", "ParallelPortMonitorEnabled=Yes",
+          "ParallelPortSeparateRW=Yes" /* never read */, "Trayicon=No"}},
+        {"[cpu usage]\nenabled=\ntrayicon= No ", "CPU Usage", {"Enabled=Yes", "Trayicon=No"}},
+        {"[NIC #0 Usage]\nParallelPortReadMask=256\nParallelPortWriteMask=255", "NIC #0 Usage",
+         {"ParallelPortReadMask=0", "ParallelPortWriteMask=255"}},
+        {"[]\nEnabled=Yes\nParallelPortReadMask=3", "", {"Enabled=Yes", "ParallelPortReadMask=3"}},
+    };
+    for (const auto& c : cases) {
+        std::string expected = Expected(false, kDefaultWindow, kNames);
+        for (const std::string& line : c.loaded) {
+            size_t at = expected.find("\r\n" + line.substr(0, line.find('=') + 1),
+                                      expected.find("[" + std::string(c.section) + "]\r\n")) + 2;
+            expected.replace(at, expected.find("\r\n", at) - at, line);
+        }
+        Settings s;
+        s.File() = c.file;
+        s.Load();
+        EXPECT_EQ(expected, Written(s.options, s.list)) << c.file;
+        EXPECT_EQ(77, LastUnit(s.list)->enabled) << "the end marker is not loaded";
+    }
 }
 
 TEST(SettingsFile, LoadStartsFromAnyElementAndWithoutAList) {
@@ -208,68 +180,32 @@ TEST(SettingsFile, LoadStartsFromAnyElementAndWithoutAList) {
     GlobalOptions options{};
     std::snprintf(options.SettingsPath, sizeof options.SettingsPath, "%s", kPath);
     EXPECT_EQ(0, LoadSettings(s.os, &none, &options));
-    EXPECT_EQ(kDefaults, Describe(options));
+    EXPECT_EQ(Expected(false, kDefaultWindow, {}), Written(options, nullptr));
     EXPECT_EQ(0, SaveSettings(s.os, &none, &options));
     EXPECT_EQ(0, LoadSettings(s.os, nullptr, &options));
     EXPECT_EQ(0, LoadSettings(s.os, &none, nullptr));
 }
 
-TEST(SettingsFile, FileWrittenFromNothingHasTheKeysInOrder) {
+TEST(SettingsFile, FileWrittenFromNothingHasTheKeysInOrderAndTheDialogRectangle) {
     Settings s({"CPU Usage"});
     s.Load();
-    s.os.windowLeft = 12;
-    s.os.windowTop = 34;
-    s.os.windowRight = 560;
-    s.os.windowBottom = 470;
+    s.os.windowLeft = -12; s.os.windowTop = 34; s.os.windowRight = 560; s.os.windowBottom = 470;
     s.options.DialogWindow = reinterpret_cast<WindowHandle>(0x1234);
     s.Save();
-    std::vector<std::string> unitKeys = {"Enabled=No", "Trayicon=Yes", "ParallelPortMonitorEnabled=No",
-                                         "ParallelPortSeparateRW=No", "ParallelPortReadMask=0",
-                                         "ParallelPortWriteMask=0"};
-    std::vector<std::string> expected = {
-        "[GENERALOPTIONS]", "StartWithOs=No", "AlternativeIcons=Yes", "Pollinterval=100",
-        "Pollintervalmeters=1500", "Startwithosdelay=1", "ShowCPUUsage=No", "ShowCPUUsageMulti=No",
-        "ShowFreeMem=No", "SingleIconMode=No", "KeyboardLED=No", "Staticicon=No",
-        "Color_cpu_dynamic=Yes", "Color_cpu_red=16", "Color_cpu_green=128", "Color_cpu_blue=16",
-        "Color_ram_red=64", "Color_ram_green=64", "Color_ram_blue=255", "Color_vram_red=228",
-        "Color_vram_green=128", "Color_vram_blue=16", "Color_background_red=64",
-        "Color_background_green=0", "Color_background_blue=64", "WindowPosTop=34",
-        "WindowPosLeft=12", "WindowPosRight=560", "WindowPosBottom=470", "[]"};
-    expected.insert(expected.end(), unitKeys.begin(), unitKeys.end());
-    expected.push_back("[CPU Usage]");
-    expected.insert(expected.end(), unitKeys.begin(), unitKeys.end());
-    EXPECT_EQ(Lines(expected), s.File());
+    EXPECT_EQ(Expected(false, {34, -12, 560, 470}, {"", "CPU Usage"}), s.File());
     EXPECT_EQ(std::vector<WindowHandle>{reinterpret_cast<WindowHandle>(0x1234)}, s.os.windowsQueried);
     EXPECT_EQ(28 + 2 * 6, s.os.calls["WriteProfileValue"]);
 }
 
-TEST(SettingsFile, SaveThenLoadKeepsEveryStoredField) {
+TEST(SettingsFile, LoadThenSaveKeepsEveryStoredField) {
     Settings s;
-    GlobalOptions& o = s.options;
-    o.StartWithOs = 1; o.AlternativeIcons = 0; o.Pollinterval = 25; o.Pollintervalmeters = 50000;
-    o.Startwithosdelay = 300; o.ShowCPUUsage = 1; o.ShowCPUUsageMulti = 1; o.ShowFreeMem = 1;
-    o.SingleIconMode = 1; o.KeyboardLED = 1; o.Staticicon = 1; o.Color_cpu_dynamic = 0;
-    o.Color_cpu_red = 1; o.Color_cpu_green = 2; o.Color_cpu_blue = 3; o.Color_ram_red = 4;
-    o.Color_ram_green = 5; o.Color_ram_blue = 6; o.Color_vram_red = 7; o.Color_vram_green = 8;
-    o.Color_vram_blue = 9; o.Color_background_red = 0; o.Color_background_green = 254;
-    o.Color_background_blue = 255;
-    // The dialog was moved partly off the left edge of the screen.
-    s.os.windowLeft = -37; s.os.windowTop = 5; s.os.windowRight = 493; s.os.windowBottom = 415;
-    s.Start().enabled = 1;
-    s.Start().showInTray = 0;
-    Unit& drive = s.Named("\\\\.\\PHYSICALDRIVE0");
-    drive.enabled = 1; drive.parallelPortEnabled = 1;
-    drive.parallelPortReadMask = 0x81; drive.parallelPortWriteMask = 0xFF;
-    s.Named("NIC #0 Usage").showInTray = 0;
-    s.Save();
-    EXPECT_NE(std::string::npos, s.File().find("WindowPosLeft=4294967259\r\n")) << s.File();
-
-    Settings fresh;
-    fresh.File() = s.File();
-    fresh.Load();
-    o.WindowPosLeft = -37; o.WindowPosTop = 5; o.WindowPosRight = 493; o.WindowPosBottom = 415;
-    EXPECT_EQ(Describe(o), Describe(fresh.options));
-    EXPECT_EQ(DescribeUnits(s.list), DescribeUnits(fresh.list));
+    // The dialog was saved partly off the left edge of the screen.
+    const std::string file = Expected(true, {5, -37, 493, 415}, kNames);
+    ASSERT_NE(std::string::npos, file.find("WindowPosLeft=4294967259\r\n"));
+    s.File() = file;
+    s.Load();
+    EXPECT_EQ(-37, s.options.WindowPosLeft);
+    EXPECT_EQ(file, Written(s.options, s.list));
 }
 
 TEST(SettingsFile, SaveCompletesAFileAndKeepsWhatItDoesNotKnow) {
@@ -279,55 +215,38 @@ TEST(SettingsFile, SaveCompletesAFileAndKeepsWhatItDoesNotKnow) {
         "[Gone Unit]", "Enabled=Yes", "[CPU Usage]", "ParallelPortMonitorEnabled=Yes",
         "ParallelPortSeparateRW=No", "Comment without equals", "[Other]", "x=1"});
     s.Load();
-    EXPECT_EQ(250u, s.options.Pollinterval);
     s.os.windowRectReadable = false;   // the loaded rectangle is written back
     s.Save();
 
-    std::vector<std::string> lines;
-    {
-        std::string text = s.File();
-        for (size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
-            lines.push_back(text.substr(at, end - at));
-    }
-    auto position = [&](const std::string& line) {
-        for (size_t k = 0; k < lines.size(); ++k)
-            if (lines[k] == line) return static_cast<int>(k);
-        return -1;
-    };
-    for (const char* kept : {"; written by hand", "Future=kept", "[Gone Unit]", "Enabled=Yes",
-                             "Comment without equals", "[Other]", "x=1"})
-        EXPECT_NE(-1, position(kept)) << kept << " lost:\n" << s.File();
-    EXPECT_EQ(position("[GENERALOPTIONS]") + 1, position("pollinterval=250")) << "replaced in place";
-    EXPECT_EQ(position("Future=kept") + 1, position("StartWithOs=No")) << "appended to the section";
-    EXPECT_EQ(position("WindowPosBottom=510") + 2, position("[Gone Unit]")) << s.File();
-    EXPECT_EQ(position("[CPU Usage]") + 1, position("ParallelPortMonitorEnabled=Yes"));
-    EXPECT_EQ(position("[CPU Usage]") + 2, position("ParallelPortSeparateRW=Yes"))
-        << "written from the port switch";
-    EXPECT_EQ(position("[Other]") - 1, position("ParallelPortWriteMask=0")) << s.File();
-    EXPECT_EQ(static_cast<int>(lines.size()) - 7, position("[]")) << "new section at the end";
-    for (const char* key : {"WindowPosTop=100", "WindowPosLeft=100", "WindowPosRight=630",
-                            "Color_background_blue=64", "Enabled=No", "Trayicon=Yes"})
-        EXPECT_NE(-1, position(key)) << key << " missing:\n" << s.File();
+    // Known keys are replaced in place, new ones appended to their section
+    // (after a comment, before a blank line), new sections appended at the end.
+    std::string general = Expected(false, kDefaultWindow, {});
+    general.erase(0, general.find("\r\n") + 2);
+    general.erase(general.find("Pollinterval=100\r\n"), 18);
+    std::string units = Expected(false, kDefaultWindow, {""});
+    EXPECT_EQ(Lines({"; written by hand", "[GENERALOPTIONS]", "pollinterval=250", "Future=kept"}) +
+                  general +
+                  Lines({"", "[Gone Unit]", "Enabled=Yes", "[CPU Usage]", "ParallelPortMonitorEnabled=Yes",
+                         "ParallelPortSeparateRW=Yes" /* from the port switch */, "Comment without equals",
+                         "Enabled=No", "Trayicon=Yes", "ParallelPortReadMask=0", "ParallelPortWriteMask=0",
+                         "[Other]", "x=1"}) +
+                  units.substr(units.find("[]\r\n")),
+              s.File());
 }
 
 TEST(SettingsFile, NoPathOrNoWritableFileWritesNothing) {
-    Settings s;
-    s.options.SettingsPath[0] = '\0';
-    s.os.profiles[""] = Lines({"[GENERALOPTIONS]", "Pollinterval=7"});
-    s.Load();
-    EXPECT_EQ(kDefaults, Describe(s.options));
-    s.Save();
-    EXPECT_EQ(0, s.os.calls["ReadProfileValue"]);
-    EXPECT_EQ(0, s.os.calls["WriteProfileValue"]);
-
-    Settings unterminated;
+    Settings empty, unterminated, readOnly;
+    empty.options.SettingsPath[0] = '\0';
+    empty.os.profiles[""] = Lines({"[GENERALOPTIONS]", "Pollinterval=7"});
     std::memset(unterminated.options.SettingsPath, 'x', sizeof unterminated.options.SettingsPath);
-    unterminated.Load();
-    unterminated.Save();
-    EXPECT_EQ(kDefaults, Describe(unterminated.options));
-    EXPECT_EQ(0, unterminated.os.calls["WriteProfileValue"]);
+    for (Settings* s : {&empty, &unterminated}) {
+        s->Load();
+        s->Save();
+        EXPECT_EQ(Expected(false, kDefaultWindow, kNames), Written(s->options, s->list));
+        EXPECT_EQ(0, s->os.calls["ReadProfileValue"]);
+        EXPECT_EQ(0, s->os.calls["WriteProfileValue"]);
+    }
 
-    Settings readOnly;
     readOnly.File() = Lines({"[GENERALOPTIONS]", "Pollinterval=7"});
     readOnly.os.readOnlyProfiles.insert(kPath);
     readOnly.Load();
@@ -357,8 +276,8 @@ TEST(FakeProfile, FollowsTheProfileRules) {
         << "lines before the first header belong to no section";
 }
 
-// Random and damaged files: nothing crashes, every flag loads as 0 or 1, the
-// list is left as it was, and a save followed by a load reproduces the fields.
+// Random and damaged files: nothing crashes, flags load as 0 or 1, the list is
+// left as it was, and a save followed by a load reproduces the fields.
 TEST(SettingsFile, RandomAndDamagedFilesLoadSafely) {
     const std::vector<std::string> pieces = {
         "[GENERALOPTIONS]", "[generaloptions]", "[]", "[CPU Usage]", "[\\\\.\\PHYSICALDRIVE0]",
@@ -402,13 +321,13 @@ TEST(SettingsFile, RandomAndDamagedFilesLoadSafely) {
                              o.ShowFreeMem, o.SingleIconMode, o.KeyboardLED, o.Staticicon,
                              o.Color_cpu_dynamic})
             ASSERT_TRUE(flag == 0 || flag == 1) << flag;
-        WalkForward(s.list, [&](Unit& u) {
-            EXPECT_TRUE(u.enabled == 0 || u.enabled == 1) << u.name;
-            EXPECT_TRUE(u.showInTray == 0 || u.showInTray == 1) << u.name;
-            EXPECT_TRUE(u.parallelPortEnabled == 0 || u.parallelPortEnabled == 1) << u.name;
-        });
         std::string names;
-        WalkAll(s.list, [&](Unit& u) { names += std::string(u.name) + "|"; });
+        WalkAll(s.list, [&](Unit& u) {
+            names += std::string(u.name) + "|";
+            if (&u == s.list) return;
+            for (int flag : std::initializer_list<int>{u.enabled, u.showInTray, u.parallelPortEnabled})
+                EXPECT_TRUE(flag == 0 || flag == 1) << u.name;
+        });
         ASSERT_EQ("|\\\\.\\PHYSICALDRIVE0|CPU Usage|NIC #0 Usage||", names);
         ASSERT_EQ(77, LastUnit(s.list)->enabled) << "the end marker is never loaded";
 
@@ -417,7 +336,6 @@ TEST(SettingsFile, RandomAndDamagedFilesLoadSafely) {
         Settings again;
         again.File() = s.File();
         again.Load();
-        ASSERT_EQ(Describe(s.options), Describe(again.options));
-        ASSERT_EQ(DescribeUnits(s.list), DescribeUnits(again.list));
+        ASSERT_EQ(Written(s.options, s.list), Written(again.options, again.list));
     }
 }
