@@ -3,24 +3,17 @@
 #include <cstdio>
 #include <cstring>
 
+#include "sampling/activity.h"
+
 namespace {
 
 constexpr uint64_t kGibiByte = 1073741824;
 constexpr uint64_t kMebiByte = 1048576;
 
-// Counter changes since the previous sample as an activity state. A counter
-// that moved to 0 (counters restarted) is taken but shows nothing.
+// The write and read counts since the previous sample as a light's state.
 int8_t CountersToActivity(Unit& unit, const DiskPerformance& record) {
-    int8_t activity = ACTIVITY_IDLE;
-    if (record.WriteCount != unit.writeCounter) {
-        unit.writeCounter = record.WriteCount;
-        if (unit.writeCounter != 0) activity += ACTIVITY_WRITE;
-    }
-    if (record.ReadCount != unit.readCounter) {
-        unit.readCounter = record.ReadCount;
-        if (unit.readCounter != 0) activity += ACTIVITY_READ;
-    }
-    return activity;
+    return static_cast<int8_t>(CounterActivity(record.WriteCount, unit.writeCounter, ACTIVITY_WRITE) +
+                               CounterActivity(record.ReadCount, unit.readCounter, ACTIVITY_READ));
 }
 
 // The device path with a trailing backslash, "\\.\C:" -> "\\.\C:\"; left as

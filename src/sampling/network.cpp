@@ -1,6 +1,7 @@
 #include "sampling/network.h"
 
 #include "platform/os_buffer.h"
+#include "sampling/activity.h"
 
 namespace {
 
@@ -64,15 +65,9 @@ int SampleNetworkInterface(Os& os, Unit& unit, SamplerState& state) {
 
 void NetworkStep(Os& os, Unit& unit, SamplerState& state) {
     SampleNetworkInterface(os, unit, state);
-    int8_t activity = ACTIVITY_IDLE;
-    if (unit.writeCounter != unit.prevWriteCounter) {
-        unit.prevWriteCounter = unit.writeCounter;
-        if (unit.writeCounter != 0) activity += ACTIVITY_WRITE;
-    }
-    if (unit.readCounter != unit.prevReadCounter) {
-        unit.prevReadCounter = unit.readCounter;
-        if (unit.readCounter != 0) activity += ACTIVITY_READ;
-    }
+    int8_t activity =
+        static_cast<int8_t>(CounterActivity(unit.writeCounter, unit.prevWriteCounter, ACTIVITY_WRITE) +
+                            CounterActivity(unit.readCounter, unit.prevReadCounter, ACTIVITY_READ));
     if (activity != unit.activity) {
         unit.activity = activity;
         unit.dirty = 1;

@@ -1,0 +1,13 @@
+#pragma once
+// Turning a counter that only grows into one half of a light's state.
+#include <cstdint>
+
+#include "units/unit.h"
+
+// `bit` when the counter moved since `seen` (which then takes the new value);
+// idle when it did not move, or moved to 0 because the counters restarted.
+inline int8_t CounterActivity(uint32_t now, uint32_t& seen, int8_t bit) {
+    if (now == seen) return ACTIVITY_IDLE;
+    seen = now;
+    return now != 0 ? bit : ACTIVITY_IDLE;
+}
