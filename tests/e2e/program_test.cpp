@@ -82,6 +82,12 @@ std::string RunValue() {
     return data;
 }
 
+// Closing the window quits with exit code 0.
+void QuitAndExpectZero(Program& program, HWND dialog) {
+    PostMessageA(dialog, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0u, program.WaitForExit(kWait));
+}
+
 class ProgramTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -112,8 +118,7 @@ TEST_F(ProgramTest, FirstTicksAddIconsThenShowTooltipsAndMeters) {
     EXPECT_NE(std::string::npos, ram.tip.find("\nFree: ")) << ram.tip;
     EXPECT_EQ(RGB(64, 0, 64), ram.Pixel(0, 0)) << "the meter's default background";
 
-    PostMessageA(program.MainDialog(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(0u, program.WaitForExit(kWait));
+    QuitAndExpectZero(program, program.MainDialog());
     EXPECT_TRUE(host.Icons().empty());
 }
 
@@ -163,8 +168,7 @@ TEST_F(ProgramTest, StartButtonStopsAndRestartsMonitoring) {
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(kStartButton, BN_CLICKED), 0);
     EXPECT_EQ("Disable", ControlText(dialog, kStartButton));
     EXPECT_TRUE(Eventually([&] { return UnitIds(host).size() == 2; }, kWait));
-    PostMessageA(dialog, WM_CLOSE, 0, 0);
-    EXPECT_EQ(0u, program.WaitForExit(kWait));
+    QuitAndExpectZero(program, dialog);
 }
 
 TEST_F(ProgramTest, LeftDoubleClicksShowAndHideTheWindow) {
@@ -188,8 +192,7 @@ TEST_F(ProgramTest, LeftDoubleClicksShowAndHideTheWindow) {
     EXPECT_FALSE(IsWindowVisible(dialog));
     ASSERT_TRUE(host.Click(id, WM_LBUTTONDBLCLK));
     EXPECT_TRUE(Eventually([&] { return IsWindowVisible(dialog) != FALSE; }, kWait));
-    PostMessageA(dialog, WM_CLOSE, 0, 0);
-    EXPECT_EQ(0u, program.WaitForExit(kWait));
+    QuitAndExpectZero(program, dialog);
 }
 
 TEST_F(ProgramTest, EnterAppliesAndEscapeQuitsWithoutSaving) {
@@ -234,8 +237,7 @@ TEST_F(ProgramTest, StartWithOsWritesTheRunValueAtOnce) {
     SendMessageA(box, BM_SETCHECK, BST_UNCHECKED, 0);
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(kStartWithOsBox, BN_CLICKED), reinterpret_cast<LPARAM>(box));
     EXPECT_EQ("<none>", RunValue());
-    PostMessageA(dialog, WM_CLOSE, 0, 0);
-    EXPECT_EQ(0u, program.WaitForExit(kWait));
+    QuitAndExpectZero(program, dialog);
 }
 
 TEST_F(ProgramTest, StartupLaunchHidesWaitsAnsweringThenShowsIcons) {
@@ -254,8 +256,7 @@ TEST_F(ProgramTest, StartupLaunchHidesWaitsAnsweringThenShowsIcons) {
     ASSERT_TRUE(Eventually([&] { return UnitIds(host).size() == 2; }, kWait));
     EXPECT_GE(GetTickCount() - launched, 3000u);
     EXPECT_FALSE(IsWindowVisible(dialog));
-    PostMessageA(dialog, WM_CLOSE, 0, 0);
-    EXPECT_EQ(0u, program.WaitForExit(kWait));
+    QuitAndExpectZero(program, dialog);
 }
 
 TEST_F(ProgramTest, TaskbarCreatedBringsEveryIconBack) {
@@ -275,8 +276,7 @@ TEST_F(ProgramTest, TaskbarCreatedBringsEveryIconBack) {
         return added == before;
     };
     EXPECT_TRUE(host.WaitFor(readded, std::chrono::milliseconds(kWait)));
-    PostMessageA(dialog, WM_CLOSE, 0, 0);
-    EXPECT_EQ(0u, program.WaitForExit(kWait));
+    QuitAndExpectZero(program, dialog);
 }
 
 TEST_F(ProgramTest, SingleIconModeShowsOneIcon) {
@@ -297,8 +297,7 @@ TEST_F(ProgramTest, SingleIconModeShowsOneIcon) {
             if (call.message == NIM_ADD && call.id == 0) return true;
         return false;
     }, std::chrono::milliseconds(kWait)));
-    PostMessageA(dialog, WM_CLOSE, 0, 0);
-    EXPECT_EQ(0u, program.WaitForExit(kWait));
+    QuitAndExpectZero(program, dialog);
     EXPECT_TRUE(host.Icons().empty()) << "quitting removes the single icon";
 }
 
@@ -318,8 +317,7 @@ TEST_F(ProgramTest, SavedRectangleAtFirstPaintAndTheAboutBox) {
         }, kWait)) << natural.left << "," << natural.top;
         EXPECT_GT(natural.right - natural.left, 400);
         EXPECT_GT(natural.bottom - natural.top, 300);
-        PostMessageA(dialog, WM_CLOSE, 0, 0);
-        EXPECT_EQ(0u, program.WaitForExit(kWait));
+        QuitAndExpectZero(program, dialog);
     }
     // A roomier rectangle is taken as it is.
     LONG right = 40 + (natural.right - natural.left) + 60;
@@ -354,6 +352,5 @@ TEST_F(ProgramTest, SavedRectangleAtFirstPaintAndTheAboutBox) {
     PressOk(about);
     EXPECT_TRUE(Eventually([&] { return !IsWindow(about); }, kWait));
     EXPECT_TRUE(Answers(dialog));
-    PostMessageA(dialog, WM_CLOSE, 0, 0);
-    EXPECT_EQ(0u, program.WaitForExit(kWait));
+    QuitAndExpectZero(program, dialog);
 }
