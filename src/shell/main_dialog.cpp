@@ -31,6 +31,7 @@ WindowHandle Handle(HWND dialog) { return reinterpret_cast<WindowHandle>(dialog)
 void BuildSettingsPath(GlobalOptions& options) {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, MAX_PATH);
+    path[MAX_PATH - 1] = '\0';   // a path of MAX_PATH characters comes back unterminated
     PathRemoveFileSpecA(path);
     PathAppendA(path, "Blinkwatch.ini");
     std::snprintf(options.SettingsPath, sizeof options.SettingsPath, "%s", path);
@@ -133,9 +134,17 @@ BOOL OnCommand(HWND dialog, ShellState& state, WPARAM wParam) {
     }
 }
 
+// One poll pass and one tray update. The pass may show the disk-counter
+// warning, a modal box during which the program quits or stops monitoring if
+// the user says so: the update then must not add the removed icons again.
+// Ticks that arrive while the box is open are skipped.
 void OnActivityTick(HWND dialog, ShellState& state) {
+    if (state.inActivityTick) return;
+    state.inActivityTick = true;
     PollUnits(*state.os, &state.CurrentUnit, state.options, state.sampler);
-    UpdateTrayIcons(*state.os, Handle(dialog), &state.CurrentUnit, &state.options, state.presenter);
+    if (!state.closing && state.MonitoringToggle == 0)
+        UpdateTrayIcons(*state.os, Handle(dialog), &state.CurrentUnit, &state.options, state.presenter);
+    state.inActivityTick = false;
 }
 
 // The wait of a start-up launch is over: stop and start monitoring again, as
@@ -183,7 +192,8 @@ void OnDeferredStart(HWND dialog, ShellState& state) {
     KillMonitoringTimers(dialog);
     state.startupDelayPending = true;
     UINT delay = static_cast<UINT>(state.options.Startwithosdelay) * 1000u;
-    SetTimer(dialog, kStartupDelayTimer, delay, nullptr);
+    // Without a timer the wait cannot end: start at once rather than never.
+    if (SetTimer(dialog, kStartupDelayTimer, delay, nullptr) == 0) OnStartupDelayOver(dialog, state);
 }
 
 // The saved rectangle at the first paint. It is never made smaller than the
@@ -210,6 +220,7 @@ void OnFirstPaint(HWND dialog, GlobalOptions& options) {
 }
 
 BOOL OnClose(HWND dialog, ShellState& state) {
+    state.closing = true;
     KillTimer(dialog, kActivityTimer);
     KillTimer(dialog, kListRefreshTimer);
     RemoveTrayIcons(*state.os, Handle(dialog), &state.CurrentUnit);

@@ -25,6 +25,11 @@ struct ShellState {
     bool keepHidden = false;
     // Monitoring waits for the start-up delay (timers paused meanwhile).
     bool startupDelayPending = false;
+    // An activity tick is running: the disk-counter warning it may show is a
+    // modal box whose loop delivers further ticks and tray clicks meanwhile.
+    bool inActivityTick = false;
+    // WM_CLOSE has removed the icons; nothing may add them again.
+    bool closing = false;
     // The shell's broadcast after it (re)starts: every icon must be added again.
     uint32_t taskbarCreatedMessage = 0;
 };

@@ -17,7 +17,8 @@ constexpr int kApplicationIcon = IDI_ALT_READWRITE;
 void RefuseOldWindows() {
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof version;
-    if (!GetVersionExA(&version) || version.dwMajorVersion >= 5) return;
+    GetVersionExA(&version);   // a failed call leaves major version 0: too old
+    if (version.dwMajorVersion >= 5) return;
     MessageBoxA(nullptr, "Blinkwatch requires at least Windows 2000", "Blinkwatch can't start",
                 MB_ICONERROR);
     ExitProcess(kExitAlreadyRunningOrTooOld);

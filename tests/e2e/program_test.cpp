@@ -247,6 +247,7 @@ TEST_F(ProgramTest, StartupLaunchHidesWaitsAnsweringThenShowsIcons) {
     HWND dialog = program.MainDialog();
     ASSERT_NE(nullptr, dialog);
     EXPECT_TRUE(Eventually([&] { return !IsWindowVisible(dialog); }, 2000)) << "hidden at once";
+    EXPECT_NE(dialog, GetForegroundWindow()) << "a hidden window must not take the keyboard";
     // During the delay: no icon, yet the window answers messages.
     while (GetTickCount() - launched < 2500) {
         EXPECT_TRUE(UnitIds(host).empty());
@@ -353,4 +354,23 @@ TEST_F(ProgramTest, SavedRectangleAtFirstPaintAndTheAboutBox) {
     EXPECT_TRUE(Eventually([&] { return !IsWindow(about); }, kWait));
     EXPECT_TRUE(Answers(dialog));
     QuitAndExpectZero(program, dialog);
+}
+
+TEST_F(ProgramTest, QuittingWhileTheDiskWarningIsOpenLeavesNoIcon) {
+    // Under Wine the disk counters cannot be read, so the first tick that
+    // samples a drive opens the warning box. Quit from the tray meanwhile.
+    Folder folder(MeterSettings() + "[\\\\.\\PHYSICALDRIVE0]\r\nEnabled=Yes\r\n");
+    Program program(folder.path, "");
+    HWND dialog = program.MainDialog();
+    ASSERT_NE(nullptr, dialog);
+    HWND box = program.FindWindowTitled("Blinkwatch FAILURE", kWait);
+    ASSERT_NE(nullptr, box);
+    EXPECT_NE(std::string::npos, MessageBoxText(box).find("diskperf -y"));
+    PostMessageA(dialog, kTrayCallback, 100, WM_RBUTTONDBLCLK);
+    Sleep(500);
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
+    EXPECT_EQ(0u, program.WaitForExit(kWait));
+    for (const TrayCall& call : host.Calls())
+        EXPECT_NE(static_cast<DWORD>(NIM_ADD), call.message) << "icon " << call.id << " added after quitting";
+    EXPECT_TRUE(host.Icons().empty());
 }
