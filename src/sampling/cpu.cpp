@@ -27,7 +27,8 @@ int64_t ProcessorLoad(const ProcessorTimes& now, const CpuTimes& before) {
     int64_t span = Delta(static_cast<uint64_t>(now.KernelTime) + static_cast<uint64_t>(now.UserTime),
                          before.kernel + before.user);
     if (idle100 == 0 || span == 0) return 100;
-    return 100 - DivideTruncated(idle100, span);
+    // In unsigned arithmetic: inconsistent times must not overflow the subtraction.
+    return static_cast<int64_t>(100u - static_cast<uint64_t>(DivideTruncated(idle100, span)));
 }
 
 }  // namespace

@@ -28,12 +28,15 @@ void RootPathOf(const char* name, char (&path)[kPathLength]) {
     }
 }
 
-// free * 100 / total truncated; -1 when either count is 0. Unsigned, so that
-// no figure can overflow; past 2^64 / 100 bytes the total is scaled first.
+// free * 100 / total truncated; -1 when either count is 0. Taken as whole
+// multiples of the total plus the rest, so that no product can overflow and
+// no divisor can be 0 (past 2^64 / 100 bytes the total is scaled first).
 int32_t FreePercent(uint64_t free, uint64_t total) {
     if (free == 0 || total == 0) return -1;
-    if (free <= UINT64_MAX / 100) return static_cast<int32_t>(free * 100 / total);
-    return static_cast<int32_t>(free / (total / 100));
+    uint64_t whole = free / total;
+    uint64_t rest = free % total;
+    uint64_t restPercent = total <= UINT64_MAX / 100 ? rest * 100 / total : rest / (total / 100);
+    return static_cast<int32_t>(whole * 100 + restPercent);
 }
 
 }  // namespace

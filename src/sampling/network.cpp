@@ -29,6 +29,13 @@ void UpdateUsage(Unit& unit, InterfaceSample& previous, const IfRow& row, uint32
     previous = {true, row.dwIndex, row.dwInOctets, row.dwOutOctets, tick};
 }
 
+// Without a sample no traffic is seen: the usage figure falls with the light
+// instead of showing what the interface carried before it went away.
+int NoSample(Unit& unit) {
+    unit.value = 0;
+    return 0;
+}
+
 }  // namespace
 
 int32_t LinkUsage(uint32_t inDelta, uint32_t outDelta, uint32_t elapsedMs, uint32_t speedBits) {
@@ -41,19 +48,19 @@ int32_t LinkUsage(uint32_t inDelta, uint32_t outDelta, uint32_t elapsedMs, uint3
 
 int SampleNetworkInterface(Os& os, Unit& unit, SamplerState& state) {
     OsBuffer probe(os, sizeof(IfTable));
-    if (probe.As<IfTable>() == nullptr) return 0;
+    if (probe.As<IfTable>() == nullptr) return NoSample(unit);
     uint32_t size = 0;
     if (os.QueryInterfaceTable(probe.As<IfTable>(), &size, true) != kErrorInsufficientBuffer)
-        return 0;
+        return NoSample(unit);
     probe.Release();
 
     OsBuffer buffer(os, size);
     IfTable* table = buffer.As<IfTable>();
-    if (table == nullptr) return 0;
+    if (table == nullptr) return NoSample(unit);
     uint32_t filled = size;
-    if (os.QueryInterfaceTable(table, &filled, true) != kErrorSuccess) return 0;
+    if (os.QueryInterfaceTable(table, &filled, true) != kErrorSuccess) return NoSample(unit);
     uint32_t rows = IfTableRowsInBuffer(*table, size);
-    if (unit.nicIndex < 0 || static_cast<uint32_t>(unit.nicIndex) >= rows) return 0;
+    if (unit.nicIndex < 0 || static_cast<uint32_t>(unit.nicIndex) >= rows) return NoSample(unit);
 
     const IfRow& row = IfTableRow(*table, static_cast<uint32_t>(unit.nicIndex));
     unit.readCounter = row.dwInOctets;

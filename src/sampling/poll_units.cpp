@@ -32,12 +32,15 @@ int PollUnits(Os& os, Unit** list, const GlobalOptions& options, SamplerState& s
     // An unplugged drive must not freeze the indicators listed after it: it
     // is passed over, and the pass still reports that it was incomplete.
     int complete = 1;
+    // A pass may run inside another one (the warning box lets timer ticks
+    // through): the outer pass keeps its shared total.
+    bool outerPass = state.InPollPass;
     state.InPollPass = true;
-    state.TotalTakenThisPass = false;
+    if (!outerPass) state.TotalTakenThisPass = false;
     WalkForward(*list, [&](Unit& unit) {
         if (unit.enabled == 0) return;
         if (!SampleUnit(os, unit, options, state, record)) complete = 0;
     });
-    state.InPollPass = false;
+    state.InPollPass = outerPass;
     return complete;
 }

@@ -55,4 +55,10 @@ public:
     int16_t ReadKeyState(int virtualKey) override;
     void SendKeyStroke(int virtualKey, uint8_t scanCode, uint32_t flags) override;
     void YieldTimeSlice() override;
+
+private:
+    // Entry points looked up at run time and kept once found.
+    void* ntQuerySystemInformation_ = nullptr;
+    void* getSystemTimes_ = nullptr;
+    bool getSystemTimesSought_ = false;
 };

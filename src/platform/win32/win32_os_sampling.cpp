@@ -46,24 +46,8 @@ uint64_t FromFileTime(const FILETIME& time) {
     return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
 
-GetSystemTimesFn FindGetSystemTimes() {
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    if (kernel == nullptr) return nullptr;
-    return reinterpret_cast<GetSystemTimesFn>(
-        reinterpret_cast<void*>(GetProcAddress(kernel, "GetSystemTimes")));
-}
-
-// Looked up at each use: a missing entry point is then tried again at the
-// next sample. ntdll is part of every process, so the reference taken here
-// never unloads it and the address stays valid.
-NtQuerySystemInformationFn FindNtQuerySystemInformation() {
-    HMODULE ntdll = LoadLibraryA("ntdll.dll");
-    if (ntdll == nullptr) return nullptr;
-    auto query = reinterpret_cast<NtQuerySystemInformationFn>(
-        reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQuerySystemInformation")));
-    FreeLibrary(ntdll);
-    return query;
-}
+template <class Fn>
+Fn As(void* address) { return reinterpret_cast<Fn>(address); }
 
 }  // namespace
 
@@ -104,7 +88,14 @@ bool Win32Os::QueryDiskFreeSpace(const char* path, uint64_t* totalBytes, uint64_
 }
 
 bool Win32Os::QuerySystemTimes(uint64_t* idle, uint64_t* kernel, uint64_t* user) {
-    GetSystemTimesFn getSystemTimes = FindGetSystemTimes();
+    // Windows XP SP1 and later export it; whether kernel32 does never changes.
+    if (!getSystemTimesSought_) {
+        HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
+        if (kernel32 != nullptr)
+            getSystemTimes_ = reinterpret_cast<void*>(GetProcAddress(kernel32, "GetSystemTimes"));
+        getSystemTimesSought_ = true;
+    }
+    auto getSystemTimes = As<GetSystemTimesFn>(getSystemTimes_);
     if (getSystemTimes == nullptr) return SumProcessorTimes(*this, idle, kernel, user);
     FILETIME idleTime;
     FILETIME kernelTime;
@@ -118,7 +109,14 @@ bool Win32Os::QuerySystemTimes(uint64_t* idle, uint64_t* kernel, uint64_t* user)
 
 int32_t Win32Os::QueryProcessorTimes(ProcessorTimes* records, uint32_t bytes, uint32_t* returnedBytes) {
     *returnedBytes = 0;
-    NtQuerySystemInformationFn query = FindNtQuerySystemInformation();
+    // Found on first use and kept; while it is missing, every sample tries
+    // again. ntdll stays loaded for the life of the process.
+    if (ntQuerySystemInformation_ == nullptr) {
+        HMODULE ntdll = LoadLibraryA("ntdll.dll");
+        if (ntdll != nullptr)
+            ntQuerySystemInformation_ = reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQuerySystemInformation"));
+    }
+    auto query = As<NtQuerySystemInformationFn>(ntQuerySystemInformation_);
     if (query == nullptr) return kStatusEntryPointNotFound;
     ULONG returned = 0;
     LONG status = query(kSystemProcessorPerformanceInformation, records, bytes, &returned);
