@@ -39,7 +39,7 @@ int RemoveTrayIcons(Os& os, WindowHandle dialog, Unit** currentUnit);
 // Deletes the single icon if it is in the tray. Returns 0.
 int RemoveSingleIcon(Os& os, WindowHandle dialog, PresenterState& state);
 
-// The one character drawn on a Unit's icons (a blank when its name is too short
+// The one character drawn on a Unit's icons (none when its name is too short
 // to hold one), and its tooltip, cut to 127 characters.
 void FormatOverlayText(const Unit& unit, char (&text)[2]);
 void FormatTooltip(const Unit& unit, char (&tip)[kTrayTipLength]);

@@ -41,7 +41,8 @@ struct TextStyle {
 };
 
 // Draws the text centred in one line in `full` with a font as high as the
-// bitmap. False when the font cannot be made or the text was not drawn.
+// bitmap; should the font not be made, with the DC's own font. False when the
+// text was not drawn.
 bool DrawCentredText(HDC dc, RECT full, const BITMAP& bitmap, const TextStyle& style) {
     LOGFONTA font{};
     font.lfHeight = bitmap.bmHeight;
@@ -49,13 +50,14 @@ bool DrawCentredText(HDC dc, RECT full, const BITMAP& bitmap, const TextStyle& s
     font.lfQuality = kIconFontQuality;
     std::snprintf(font.lfFaceName, sizeof font.lfFaceName, "%s", kIconFontFace);
     HFONT handle = CreateFontIndirectA(&font);
-    if (handle == nullptr) return false;
-    HGDIOBJ previousFont = SelectObject(dc, handle);
+    HGDIOBJ previousFont = handle != nullptr ? SelectObject(dc, handle) : nullptr;
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, ToColorRef(style.colour));
     int height = DrawTextA(dc, style.text, -1, &full, kIconTextFormat);
-    SelectObject(dc, previousFont);
-    DeleteObject(handle);
+    if (handle != nullptr) {
+        SelectObject(dc, previousFont);
+        DeleteObject(handle);
+    }
     return height != 0;
 }
 
