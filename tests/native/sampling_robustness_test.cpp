@@ -1,10 +1,27 @@
-// Figures no healthy platform gives, and a pass run inside another one, must
-// neither crash (the sanitizers watch) nor leave a wrong figure behind.
+// The processor total shared by every CPU Unit of a pass; figures no healthy
+// platform gives, and a pass run inside another one, which must neither crash
+// (the sanitizers watch) nor leave a wrong figure behind.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 
 #include "sampling_machine.h"
+
+namespace {
+
+// Two CPU Units in total mode, the system 62.6 % busy since the start.
+void AddTwoProcessors(Machine& m, Unit*& first, Unit*& second) {
+    m.options.ProcessorCount = 2;
+    first = &m.Add(UNIT_CPU, "CPU #0 Usage");
+    second = &m.Add(UNIT_CPU, "CPU #1 Usage");
+    second->cpuIndex = 1;
+    m.Close();
+    m.os.systemIdle = 374;
+    m.os.systemKernel = 1000;
+    first->sampleDue = second->sampleDue = 1;
+}
+
+}  // namespace
 
 TEST(SamplingRobustness, AbsurdFiguresDoNotCrash) {
     Machine m;
@@ -31,22 +48,17 @@ TEST(SamplingRobustness, AbsurdFiguresDoNotCrash) {
 
 TEST(SamplingRobustness, APassInsideTheWarningBoxKeepsTheOuterTotal) {
     Machine m;
-    m.options.ProcessorCount = 2;
     m.Add(DRIVE_NO_ROOT_DIR, "\\\\.\\PHYSICALDRIVE0");   // no counters: the box opens
     m.os.devices = {"\\\\.\\PHYSICALDRIVE0"};
     m.os.disks["\\\\.\\PHYSICALDRIVE0"].performanceWorks = false;
-    Unit& first = m.Add(UNIT_CPU, "CPU #0 Usage");
-    Unit& second = m.Add(UNIT_CPU, "CPU #1 Usage");
-    second.cpuIndex = 1;
-    m.Close();
-    m.os.systemIdle = 374;
-    m.os.systemKernel = 1000;
+    Unit* first = nullptr;
+    Unit* second = nullptr;
+    AddTwoProcessors(m, first, second);
     // While the box is open a timer tick runs a whole pass of its own.
     m.os.onMessageBox = [&] { m.Poll(); };
-    first.sampleDue = second.sampleDue = 1;
     m.Poll();
-    EXPECT_EQ(62, first.value);
-    EXPECT_EQ(62, second.value) << "the outer pass must not sample an empty interval";
+    EXPECT_EQ(62, first->value);
+    EXPECT_EQ(62, second->value) << "the outer pass must not sample an empty interval";
 }
 
 TEST(SamplingRobustness, AVanishedInterfaceShowsNoUsage) {
@@ -64,4 +76,42 @@ TEST(SamplingRobustness, AVanishedInterfaceShowsNoUsage) {
     m.Poll();
     EXPECT_EQ(0, nic.value);
     EXPECT_EQ(ACTIVITY_IDLE, nic.activity);
+}
+
+TEST(CpuTotal, OnePassSamplesTheTotalOnceForEveryCpuUnit) {
+    Machine m;
+    Unit* firstUnit = nullptr;
+    Unit* secondUnit = nullptr;
+    AddTwoProcessors(m, firstUnit, secondUnit);
+    Unit& first = *firstUnit;
+    Unit& second = *secondUnit;
+    m.Poll();
+    EXPECT_EQ(1, m.os.calls["QuerySystemTimes"]);
+    EXPECT_EQ(62, first.value);
+    EXPECT_EQ(62, second.value) << "the second Unit must not sample an empty interval";
+    EXPECT_EQ(1, second.dirty);
+    EXPECT_EQ(ACTIVITY_METER, second.activity);
+
+    // The same load again: nobody changes, nobody is marked.
+    first.dirty = second.dirty = 0;
+    m.os.systemIdle += 374;
+    m.os.systemKernel += 1000;
+    first.sampleDue = second.sampleDue = 1;
+    m.Poll();
+    EXPECT_EQ(2, m.os.calls["QuerySystemTimes"]);
+    EXPECT_EQ(0, first.dirty);
+    EXPECT_EQ(0, second.dirty);
+
+    // A Unit that is not due keeps its figure; the due one follows the total.
+    m.os.systemIdle += 100;
+    m.os.systemKernel += 1000;
+    first.sampleDue = 1;
+    m.Poll();
+    EXPECT_EQ(90, first.value);
+    EXPECT_EQ(62, second.value);
+    second.sampleDue = 1;
+    m.os.systemIdle += 100;
+    m.os.systemKernel += 1000;
+    m.Poll();
+    EXPECT_EQ(90, second.value);
 }
