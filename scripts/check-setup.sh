@@ -7,7 +7,8 @@ if [ "$(id -u)" -eq 0 ]; then
   bash "$root/scripts/setup.sh"
   exit 0
 fi
-for tool in cmake g++ i686-w64-mingw32-g++-win32 i686-w64-mingw32-g++-posix wine Xvfb; do
+for tool in cmake g++ i686-w64-mingw32-g++-win32 i686-w64-mingw32-g++-posix \
+            x86_64-w64-mingw32-g++-win32 x86_64-w64-mingw32-g++-posix wine Xvfb; do
   if ! command -v "$tool" >/dev/null 2>&1; then
     echo "The build tools are not installed yet ($tool is missing). Run once:"
     echo "  sudo bash $root/scripts/setup.sh"

@@ -7,8 +7,10 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=$(realpath -m "${1:-$root/docs/images}")
-exe="$root/build/win32/src/blinkwatch.exe"
+source "$root/scripts/wine-arch.sh"
+exe="$root/build/$wine_arch/src/blinkwatch.exe"
 [ -f "$exe" ] || bash "$root/scripts/build.sh"
+loader=$(wine_loader "$wine_arch")
 
 work="$root/build/screenshots"
 rm -rf "$work" && mkdir -p "$work/app" "$out"
@@ -42,14 +44,15 @@ INI
 exec 8< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null)
 read -r -u 8 number
 xvfb=$!
-export DISPLAY=":$number" WINEPREFIX="$work/wineprefix" WINEARCH=win32 WINEDEBUG=-all \
+export DISPLAY=":$number" WINEPREFIX="$work/wineprefix" WINEARCH="$wine_arch" WINEDEBUG=-all \
        WINEDLLOVERRIDES="mscoree,mshtml="
+[ "$wine_arch" = win32 ] || export WINELOADER="$loader"
 cleanup() { wineserver -k 2>/dev/null || true; kill "$xvfb" 2>/dev/null || true; }
 trap cleanup EXIT
 
-wineboot -i >/dev/null 2>&1
+"$loader" wineboot -i >/dev/null 2>&1
 wineserver -w
-(cd "$work/app" && wine explorer /desktop=Blinkwatch,800x600 blinkwatch.exe >/dev/null 2>&1 &)
+(cd "$work/app" && "$loader" explorer /desktop=Blinkwatch,800x600 blinkwatch.exe >/dev/null 2>&1 &)
 sleep 10
 import -window root -crop 800x600+0+0 +repage "$work/desktop.png"
 convert "$work/desktop.png" -crop 650x490+55+35 +repage "$out/dialog.png"

@@ -6,7 +6,8 @@ set -euo pipefail
 
 packages=(
   cmake make g++ googletest libgtest-dev libgmock-dev libbenchmark-dev
-  g++-mingw-w64-i686 mingw-w64-tools binutils-mingw-w64-i686
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools
+  binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine wine32:i386 wine64 xvfb xauth x11-utils imagemagick
 )
 

@@ -2,24 +2,30 @@
 # Runs a Windows program under Wine with a private prefix, quietly and without
 # Mono/Gecko prompts. Used by ctest as the cross-compiling emulator.
 #
-#   scripts/wine-run.sh PREFIX PROGRAM.exe [ARGS...]
+#   scripts/wine-run.sh win32|win64 PREFIX PROGRAM.exe [ARGS...]
 #
+# win32 runs 32-bit programs with Wine's 32-bit loader, win64 runs 64-bit
+# programs with the 64-bit loader; each in a prefix of that architecture.
 # The prefix is made on first use (about 15 s) and set up for unattended runs:
 # no window manager waits on the virtual display, no crash dialog. Without a
 # DISPLAY a virtual X server is started for this one run, and the prefix is
 # used exclusively by it.
 set -euo pipefail
 
-if [ $# -lt 2 ]; then
-  echo "usage: $0 PREFIX PROGRAM [ARGS...]" >&2
+if [ $# -lt 3 ] || { [ "$1" != win32 ] && [ "$1" != win64 ]; }; then
+  echo "usage: $0 win32|win64 PREFIX PROGRAM [ARGS...]" >&2
   exit 2
 fi
+source "$(dirname "$0")/wine-arch.sh"
+arch=$1; shift
 prefix=$(realpath -m "$1"); shift
+loader=$(wine_loader "$arch")
 
 export WINEPREFIX="$prefix"
-export WINEARCH=win32
+export WINEARCH="$arch"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml="
+[ "$arch" = win32 ] || export WINELOADER="$loader"
 
 mkdir -p "$(dirname "$prefix")"
 exec 9>"$prefix.lock"
@@ -47,9 +53,9 @@ if [ ! -f "$prefix/.blinkwatch-ready" ]; then
   # Make the prefix under an exclusive lock; other runs wait for it.
   flock -u 9; flock 9
   if [ ! -f "$prefix/.blinkwatch-ready" ]; then
-    wineboot -i >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    "$loader" wineboot -i >/dev/null 2>&1
+    "$loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    "$loader" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
     wineserver -w
     touch "$prefix/.blinkwatch-ready"
   fi
@@ -57,7 +63,7 @@ if [ ! -f "$prefix/.blinkwatch-ready" ]; then
 fi
 
 set +e
-wine "$@"
+"$loader" "$@"
 status=$?
 set -e
 exit $status

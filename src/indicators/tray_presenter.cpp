@@ -34,7 +34,6 @@ struct UpdatePass {
 
 TrayRecord NotifyRecord(WindowHandle dialog, IconHandle icon, const char* tip) {
     TrayRecord record{};
-    record.size = kNotifyRecordSize;
     record.window = dialog;
     record.id = 0;
     record.flags = kTrayFlags;

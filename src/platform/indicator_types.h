@@ -11,7 +11,6 @@ constexpr uint32_t kTrayAdd = 0;
 constexpr uint32_t kTrayModify = 1;
 constexpr uint32_t kTrayDelete = 2;
 
-constexpr uint32_t kNotifyRecordSize = 504;   // the record form with a 128-byte tooltip
 constexpr uint32_t kTrayFlags = 7;            // message, icon and tip are valid
 constexpr uint32_t kTrayCallbackMessage = 1030;   // WM_USER + 6, sent to the dialog
 constexpr size_t kTrayTipLength = 128;        // 127 characters and the terminating zero
@@ -19,7 +18,6 @@ constexpr size_t kTrayTipLength = 128;        // 127 characters and the terminat
 // One tray call's record. The presenter fills one per update and changes only
 // the id, the icon and the tip between calls.
 struct TrayRecord {
-    uint32_t size;
     WindowHandle window;
     uint32_t id;
     uint32_t flags;

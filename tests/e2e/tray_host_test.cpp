@@ -8,7 +8,7 @@ TEST(TrayHost, RecordsAddModifyDeleteWithTipAndImage) {
     ASSERT_TRUE(host.ready());
     HWND owner = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
     NOTIFYICONDATAA data = {};
-    data.cbSize = 504;
+    data.cbSize = sizeof data;
     data.hWnd = owner;
     data.uID = 100;
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;

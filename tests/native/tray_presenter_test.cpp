@@ -64,7 +64,6 @@ protected:
             std::string text = std::string(kMessages[call.message]) + " " + std::to_string(call.record.id);
             if (call.message != kTrayDelete) text += " " + Name(call.record.icon) + " " + call.record.tip;
             described.push_back(text);
-            EXPECT_EQ(504u, call.record.size) << text;
             EXPECT_EQ(7u, call.record.flags) << text;
             EXPECT_EQ(1030u, call.record.callbackMessage) << text;
             EXPECT_EQ(dialog, call.record.window) << text;

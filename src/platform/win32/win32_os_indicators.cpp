@@ -9,6 +9,12 @@
 
 #include "platform/win32/icon_drawing.h"
 
+namespace {
+// The form of the notify record that carries a 128-byte tooltip (up to the
+// item's GUID): 504 bytes in a 32-bit program, 520 in a 64-bit one, whose
+// window and icon handles are wider.
+constexpr DWORD kNotifyRecordSize = sizeof(void*) == 8 ? 520 : 504;
+}  // namespace
 static_assert(sizeof(NOTIFYICONDATAA) == kNotifyRecordSize, "notify record with a 128-byte tip");
 static_assert(kTrayAdd == NIM_ADD && kTrayModify == NIM_MODIFY && kTrayDelete == NIM_DELETE,
               "tray messages");
@@ -29,7 +35,7 @@ IconHandle FromIcon(HICON icon) { return reinterpret_cast<IconHandle>(icon); }
 void Win32Os::NotifyTray(uint32_t message, const TrayRecord& record) {
     NOTIFYICONDATAA data;
     std::memset(&data, 0, sizeof data);
-    data.cbSize = record.size;
+    data.cbSize = kNotifyRecordSize;
     data.hWnd = reinterpret_cast<HWND>(record.window);
     data.uID = record.id;
     data.uFlags = record.flags;
