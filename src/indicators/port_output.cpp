@@ -35,22 +35,20 @@ void FoldActivity(PortState& port, const Unit& unit) {
 
 }  // namespace
 
-int WriteParallelPort(Os& os, PortState& port, const Unit& unit) {
-    if (!PortOutputReady(os, port)) return -1;
+void WriteParallelPort(Os& os, PortState& port, const Unit& unit) {
+    if (!PortOutputReady(os, port)) return;
     FoldActivity(port, unit);
     uint8_t value = port.readByte | port.writeByte;
     if (value != port.lastValue) {
         port.lastValue = value;
         os.WritePortByte(port.output, PARALLEL_PORT_ADDRESS, value);
     }
-    return 0;
 }
 
-int SetKeyboardLed(Os& os, int virtualKey, int wantedState) {
+void SetKeyboardLed(Os& os, int virtualKey, int wantedState) {
     int16_t state = os.ReadKeyState(virtualKey);
     if (state != wantedState) {
         os.SendKeyStroke(virtualKey, kLedScanCode, kKeyExtended);
         os.SendKeyStroke(virtualKey, kLedScanCode, kKeyExtended | kKeyUp);
     }
-    return 0;
 }

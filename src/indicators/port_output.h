@@ -11,9 +11,7 @@ constexpr const char* kPortLibraryName = "inpout32.dll";
 constexpr const char* kPortOutputName = "Out32";
 
 constexpr int kScrollLockKey = 0x91;
-constexpr uint8_t kLedScanCode = 0x45;
-constexpr uint32_t kKeyExtended = 1;
-constexpr uint32_t kKeyUp = 2;
+constexpr uint8_t kLedScanCode = 0x45;   // whatever the key; the virtual key decides
 
 // Process-wide port state; zero at start, never reset.
 struct PortState {
@@ -25,11 +23,11 @@ struct PortState {
 };
 
 // Folds the Unit's activity into the port bytes and writes the port when the
-// combined byte changed. Returns 0, or -1 when no port output is available
-// (the library is missing, which is retried on the next call, or has no Out32).
-int WriteParallelPort(Os& os, PortState& port, const Unit& unit);
+// combined byte changed. Nothing happens without port output: the library is
+// missing (its load is tried again on the next call) or has no Out32.
+void WriteParallelPort(Os& os, PortState& port, const Unit& unit);
 
 // Brings the key's toggle state (and its LED) to `wantedState` (0 or 1) with
 // one synthetic press and release. A key held down reads negative, so it is
-// toggled on every call. Returns 0.
-int SetKeyboardLed(Os& os, int virtualKey, int wantedState);
+// toggled on every call.
+void SetKeyboardLed(Os& os, int virtualKey, int wantedState);

@@ -24,7 +24,7 @@ constexpr const char* kDriveLetterPrefix = "\\\\.\\";
 struct UpdatePass {
     Os& os;
     WindowHandle dialog;
-    Unit** currentUnit;
+    Unit* list;
     const GlobalOptions& options;
     PresenterState& state;
     TrayRecord record;
@@ -36,8 +36,6 @@ TrayRecord NotifyRecord(WindowHandle dialog, IconHandle icon, const char* tip) {
     TrayRecord record{};
     record.window = dialog;
     record.id = 0;
-    record.flags = kTrayFlags;
-    record.callbackMessage = kTrayCallbackMessage;
     record.icon = icon;
     std::snprintf(record.tip, sizeof record.tip, "%s", tip);
     return record;
@@ -167,7 +165,7 @@ void PresentSingleIcon(UpdatePass& pass) {
             pass.pending = false;
         }
     } else if (pass.options.SingleIconMode != 0) {
-        RemoveTrayIcons(pass.os, pass.dialog, pass.currentUnit);
+        RemoveTrayIcons(pass.os, pass.dialog, pass.list);
         record.id = kSingleIconTrayId;
         record.icon = pass.state.baseIcons[kSlotIdle];
         std::snprintf(record.tip, sizeof record.tip, "%s", kSingleIconTip);
@@ -247,37 +245,31 @@ void FormatTooltip(const Unit& unit, char (&tip)[kTrayTipLength]) {
 // back to the first: its port lines, its own icon (or its share of the single
 // icon's fold), the single icon's turn, and leaving single icon mode. Ends by
 // giving up the rest of the time slice.
-int UpdateTrayIcons(Os& os, WindowHandle dialog, Unit** currentUnit, const GlobalOptions* options,
-                    PresenterState& state) {
-    if (options == nullptr) return 0;
-    Unit* list = currentUnit != nullptr ? *currentUnit : nullptr;
+void UpdateTrayIcons(Os& os, WindowHandle dialog, Unit* list, const GlobalOptions& options,
+                     PresenterState& state) {
     if (state.baseIcons[kSlotRead] == nullptr ||
-        options->AlternativeIcons != state.loadedIconSetAlternate)
-        ReloadBaseIcons(os, dialog, list, *options, state);
-    UpdatePass pass{os, dialog, currentUnit, *options, state,
+        options.AlternativeIcons != state.loadedIconSetAlternate)
+        ReloadBaseIcons(os, dialog, list, options, state);
+    UpdatePass pass{os, dialog, list, options, state,
                     NotifyRecord(dialog, state.baseIcons[kSlotIdle], kNoUpdateTip), 0, false};
     WalkBackward(list, [&](Unit& unit) { PresentUnit(pass, unit); });
     os.YieldTimeSlice();
-    return 0;
 }
 
-int RemoveTrayIcons(Os& os, WindowHandle dialog, Unit** currentUnit) {
-    if (currentUnit == nullptr) return 0;
+void RemoveTrayIcons(Os& os, WindowHandle dialog, Unit* list) {
     TrayRecord record = NotifyRecord(dialog, nullptr, "");
-    WalkForward(*currentUnit, [&](Unit& unit) {
+    WalkForward(list, [&](Unit& unit) {
         if (unit.trayIconAdded == 0) return;
         record.id = static_cast<uint32_t>(unit.trayId);
         os.NotifyTray(kTrayDelete, record);
         unit.trayIconAdded = 0;
     });
-    return 0;
 }
 
-int RemoveSingleIcon(Os& os, WindowHandle dialog, PresenterState& state) {
-    if (state.singleIconShown == 0) return 0;
+void RemoveSingleIcon(Os& os, WindowHandle dialog, PresenterState& state) {
+    if (state.singleIconShown == 0) return;
     TrayRecord record = NotifyRecord(dialog, nullptr, "");
     record.id = kSingleIconTrayId;
     os.NotifyTray(kTrayDelete, record);
     state.singleIconShown = 0;
-    return 0;
 }

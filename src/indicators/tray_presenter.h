@@ -7,7 +7,7 @@
 
 #include "indicators/port_output.h"
 #include "platform/os.h"
-#include "shell/global_options.h"
+#include "units/global_options.h"
 #include "units/unit.h"
 
 // Slots of the base icon set, in the order of a Unit's own icons.
@@ -27,17 +27,16 @@ struct PresenterState {
 };
 
 // One update of every icon, the port and the LED; the .cpp gives the order of
-// its steps. Called after each poll pass. Returns 0. A null `options` does nothing.
-int UpdateTrayIcons(Os& os, WindowHandle dialog, Unit** currentUnit,
-                    const GlobalOptions* options, PresenterState& state);
+// its steps. Called after each poll pass with the list `list` points into.
+void UpdateTrayIcons(Os& os, WindowHandle dialog, Unit* list, const GlobalOptions& options,
+                     PresenterState& state);
 
 // Deletes every per-unit icon in the tray, first discovered first, and clears
 // the Units' trayIconAdded. The single icon and the Units' own icons stay.
-// Returns 0.
-int RemoveTrayIcons(Os& os, WindowHandle dialog, Unit** currentUnit);
+void RemoveTrayIcons(Os& os, WindowHandle dialog, Unit* list);
 
-// Deletes the single icon if it is in the tray. Returns 0.
-int RemoveSingleIcon(Os& os, WindowHandle dialog, PresenterState& state);
+// Deletes the single icon if it is in the tray.
+void RemoveSingleIcon(Os& os, WindowHandle dialog, PresenterState& state);
 
 // The one character drawn on a Unit's icons (none when its name is too short
 // to hold one), and its tooltip, cut to 127 characters.

@@ -1,6 +1,6 @@
 #pragma once
-// Records that the indicators hand to the platform: the notification-area
-// record of one tray call, and what one load meter is to look like.
+// What the indicators hand to the platform: the record of one tray call, the
+// look of one load meter, and the keyboard event flags.
 #include <cstddef>
 #include <cstdint>
 
@@ -11,17 +11,14 @@ constexpr uint32_t kTrayAdd = 0;
 constexpr uint32_t kTrayModify = 1;
 constexpr uint32_t kTrayDelete = 2;
 
-constexpr uint32_t kTrayFlags = 7;            // message, icon and tip are valid
-constexpr uint32_t kTrayCallbackMessage = 1030;   // WM_USER + 6, sent to the dialog
-constexpr size_t kTrayTipLength = 128;        // 127 characters and the terminating zero
+constexpr uint32_t kTrayCallbackMessage = 1030;   // WM_USER + 6: the icons' mouse messages to the dialog
+constexpr size_t kTrayTipLength = 128;            // 127 characters and the terminating zero
 
-// One tray call's record. The presenter fills one per update and changes only
-// the id, the icon and the tip between calls.
+// One tray call: the icon `id` of `window`, with its image and tooltip. The
+// platform adds the record's size and flags and the callback message.
 struct TrayRecord {
     WindowHandle window;
     uint32_t id;
-    uint32_t flags;
-    uint32_t callbackMessage;
     IconHandle icon;
     char tip[kTrayTipLength];
 };
@@ -36,10 +33,16 @@ inline bool operator==(Rgb a, Rgb b) {
     return a.red == b.red && a.green == b.green && a.blue == b.blue;
 }
 
-// Everything a meter drawing needs besides the icon it draws on.
+// What one meter shows: a bar `barPercent` (0..100) of the icon's painted
+// rows high, in `bar` on `background`, and the number `percent` on top.
 struct MeterStyle {
-    int32_t percent;      // printed as it is; the bar uses it clamped to 0..100
+    int32_t percent;      // printed as it is
+    int32_t barPercent;   // 0..100
     Rgb background;
     bool hasBar;          // false for kinds without a bar colour
     Rgb bar;
 };
+
+// Keyboard event flags.
+constexpr uint32_t kKeyExtended = 1;
+constexpr uint32_t kKeyUp = 2;

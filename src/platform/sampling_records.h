@@ -39,6 +39,10 @@ struct ProcessorTimes {
 
 static_assert(sizeof(ProcessorTimes) == 48, "a per-processor record is 48 bytes");
 
+// Processors the program follows: the per-processor query asks for at most
+// this many records, and a 32-bit process sees no more.
+constexpr uint32_t kMaxProcessors = 32;
+
 // Memory status; dwLength must hold the record's size before the query.
 struct MemoryStatus {
     uint32_t dwLength;

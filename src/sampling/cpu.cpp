@@ -51,7 +51,7 @@ int8_t SampleCpuTotal(Os& os, SamplerState& state) {
     return static_cast<int8_t>(load);
 }
 
-int SampleCpuPerProcessor(Os& os, Unit& unit, const GlobalOptions& options, SamplerState& state) {
+void SampleCpuPerProcessor(Os& os, Unit& unit, const GlobalOptions& options, SamplerState& state) {
     std::array<ProcessorTimes, kMaxProcessors> records{};
     // More processors than the buffer holds are not asked for: the query
     // would write past its end.
@@ -59,17 +59,16 @@ int SampleCpuPerProcessor(Os& os, Unit& unit, const GlobalOptions& options, Samp
     uint32_t returned = 0;
     int32_t status = os.QueryProcessorTimes(
         records.data(), count * static_cast<uint32_t>(sizeof(ProcessorTimes)), &returned);
-    if (status != kStatusSuccess || returned % sizeof(ProcessorTimes) != 0) return 0;
+    if (status != kStatusSuccess || returned % sizeof(ProcessorTimes) != 0) return;
     uint32_t filled = returned / sizeof(ProcessorTimes);
     uint32_t i = unit.cpuIndex;
     // Only a record the platform filled is a sample of that processor.
-    if (i >= count || i >= filled) return 0;
+    if (i >= count || i >= filled) return;
     int64_t load = ProcessorLoad(records[i], state.PrevProcessorTimes[i]);
     state.PrevProcessorTimes[i] = {static_cast<uint64_t>(records[i].IdleTime),
                                    static_cast<uint64_t>(records[i].KernelTime),
                                    static_cast<uint64_t>(records[i].UserTime)};
     unit.value = static_cast<uint8_t>(load);
-    return 0;
 }
 
 void CpuStep(Os& os, Unit& unit, const GlobalOptions& options, SamplerState& state) {

@@ -6,7 +6,7 @@
 
 #include "platform/os.h"
 #include "sampling/sampler_state.h"
-#include "shell/global_options.h"
+#include "units/global_options.h"
 #include "units/unit.h"
 
 // Samples a due CPU Unit: clears sampleDue, measures by the mode
@@ -21,5 +21,4 @@ int8_t SampleCpuTotal(Os& os, SamplerState& state);
 // The load of processor unit.cpuIndex since its previous sample into `value`,
 // the idle share truncated (0.5 % idle gives 100); 100 for an empty interval.
 // `value` is left as it was when the platform gives no usable answer.
-// Returns 0.
-int SampleCpuPerProcessor(Os& os, Unit& unit, const GlobalOptions& options, SamplerState& state);
+void SampleCpuPerProcessor(Os& os, Unit& unit, const GlobalOptions& options, SamplerState& state);

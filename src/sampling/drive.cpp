@@ -3,12 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "sampling/activity.h"
+#include "sampling/counters.h"
 
 namespace {
-
-constexpr uint64_t kGibiByte = 1073741824;
-constexpr uint64_t kMebiByte = 1048576;
 
 // The write and read counts since the previous sample as a light's state.
 int8_t CountersToActivity(Unit& unit, const DiskPerformance& record) {
@@ -71,13 +68,14 @@ void ShowPerfCounterWarning(Os& os, SamplerState& state) {
     if (answer == kAnswerYes) os.RunCommand(kEnableCountersCommand);
 }
 
-bool DriveStep(Os& os, Unit& unit, DiskPerformance* record, SamplerState& state) {
+bool DriveStep(Os& os, Unit& unit, SamplerState& state) {
     DeviceHandle device = os.OpenDevice(unit.name);
     if (device == nullptr) return false;
     // A failed query leaves the record stale: the counters and the light
-    // stay as they were rather than follow whatever the buffer holds.
-    if (os.QueryDiskPerformance(device, record, kDiskPerformanceRequestBytes)) {
-        int8_t activity = CountersToActivity(unit, *record);
+    // stay as they were rather than follow whatever the record holds.
+    DiskPerformance record{};
+    if (os.QueryDiskPerformance(device, &record)) {
+        int8_t activity = CountersToActivity(unit, record);
         if (activity != unit.activity) {
             unit.activity = activity;
             unit.dirty = 1;

@@ -8,9 +8,6 @@
 #include "sampling/sampler_state.h"
 #include "units/unit.h"
 
-constexpr uint32_t kDiskPerformanceBufferBytes = 148;   // allocated once per pass
-constexpr uint32_t kDiskPerformanceRequestBytes = 88;   // asked of each drive
-
 constexpr const char* kPerfCounterWarningText =
     "Blinkwatch ERROR:\n\nBlinkwatch can't display activity indicators since the systems "
     "performance counters have been disabled.\nthis might be fixed by running the following "
@@ -20,9 +17,9 @@ constexpr uint32_t kPerfCounterWarningStyle = 0x2014;   // MB_YESNO | MB_ICONERR
 constexpr int kAnswerYes = 6;                            // IDYES
 constexpr const char* kEnableCountersCommand = "diskperf -y";
 
-// Samples one drive with `record` as the performance buffer. False when the
-// drive cannot be opened; the Unit is then left as it was.
-bool DriveStep(Os& os, Unit& unit, DiskPerformance* record, SamplerState& state);
+// Samples one drive: its lights from the performance counters and its free
+// space. False when the drive cannot be opened; the Unit is then left as it was.
+bool DriveStep(Os& os, Unit& unit, SamplerState& state);
 
 // Offers to switch the counters on, once per process: clears the pending flag,
 // asks the user and on Yes runs the command.

@@ -1,8 +1,8 @@
 #include "sampling/memory.h"
 
-namespace {
+#include "sampling/counters.h"
 
-constexpr uint64_t kMebiByte = 1048576;
+namespace {
 
 // The memory status with its length set; a failed query leaves it zero.
 MemoryStatus QueryStatus(Os& os) {
@@ -49,9 +49,9 @@ int8_t SampleVirtualRam(Os& os, Unit& unit) {
 }
 
 void RamStep(Os& os, Unit& unit, SamplerState& state) {
-    Publish(unit, SampleRam(os, unit), state.LastMeterValue[kLastRamMeter]);
+    Publish(unit, SampleRam(os, unit), state.LastRamValue);
 }
 
 void VirtualRamStep(Os& os, Unit& unit, SamplerState& state) {
-    Publish(unit, SampleVirtualRam(os, unit), state.LastMeterValue[kLastVramMeter]);
+    Publish(unit, SampleVirtualRam(os, unit), state.LastVramValue);
 }

@@ -1,7 +1,7 @@
 #include "sampling/network.h"
 
-#include "platform/os_buffer.h"
-#include "sampling/activity.h"
+#include "sampling/counters.h"
+#include "units/interface_table.h"
 
 namespace {
 
@@ -29,13 +29,6 @@ void UpdateUsage(Unit& unit, InterfaceSample& previous, const IfRow& row, uint32
     previous = {true, row.dwIndex, row.dwInOctets, row.dwOutOctets, tick};
 }
 
-// Without a sample no traffic is seen: the usage figure falls with the light
-// instead of showing what the interface carried before it went away.
-int NoSample(Unit& unit) {
-    unit.value = 0;
-    return 0;
-}
-
 }  // namespace
 
 int32_t LinkUsage(uint32_t inDelta, uint32_t outDelta, uint32_t elapsedMs, uint32_t speedBits) {
@@ -46,28 +39,20 @@ int32_t LinkUsage(uint32_t inDelta, uint32_t outDelta, uint32_t elapsedMs, uint3
     return static_cast<int32_t>(in > out ? in : out);
 }
 
-int SampleNetworkInterface(Os& os, Unit& unit, SamplerState& state) {
-    OsBuffer probe(os, sizeof(IfTable));
-    if (probe.As<IfTable>() == nullptr) return NoSample(unit);
-    uint32_t size = 0;
-    if (os.QueryInterfaceTable(probe.As<IfTable>(), &size, true) != kErrorInsufficientBuffer)
-        return NoSample(unit);
-    probe.Release();
-
-    OsBuffer buffer(os, size);
-    IfTable* table = buffer.As<IfTable>();
-    if (table == nullptr) return NoSample(unit);
-    uint32_t filled = size;
-    if (os.QueryInterfaceTable(table, &filled, true) != kErrorSuccess) return NoSample(unit);
-    uint32_t rows = IfTableRowsInBuffer(*table, size);
-    if (unit.nicIndex < 0 || static_cast<uint32_t>(unit.nicIndex) >= rows) return NoSample(unit);
-
-    const IfRow& row = IfTableRow(*table, static_cast<uint32_t>(unit.nicIndex));
+void SampleNetworkInterface(Os& os, Unit& unit, SamplerState& state) {
+    InterfaceTable table;
+    table.Fetch(os);
+    if (unit.nicIndex < 0 || static_cast<uint32_t>(unit.nicIndex) >= table.Rows()) {
+        // Without a sample no traffic is seen: the usage figure falls with the
+        // light instead of showing what the interface carried before it went away.
+        unit.value = 0;
+        return;
+    }
+    const IfRow& row = table.Row(static_cast<uint32_t>(unit.nicIndex));
     unit.readCounter = row.dwInOctets;
     unit.writeCounter = row.dwOutOctets;
     if (static_cast<uint32_t>(unit.nicIndex) < kMaxInterfaceRows)
         UpdateUsage(unit, state.PrevInterfaceSamples[unit.nicIndex], row, os.QueryTickCount());
-    return 0;
 }
 
 void NetworkStep(Os& os, Unit& unit, SamplerState& state) {

@@ -9,9 +9,9 @@
 
 // Reads the octet counters of table row unit.nicIndex into readCounter (in)
 // and writeCounter (out), and its usage into `value`. Any failure of the
-// table queries, or a row beyond the table, leaves the Unit as it was.
-// Returns 0.
-int SampleNetworkInterface(Os& os, Unit& unit, SamplerState& state);
+// table queries, or a row beyond the table, leaves the counters as they were
+// and the usage at 0.
+void SampleNetworkInterface(Os& os, Unit& unit, SamplerState& state);
 
 // Samples the interface and shows sending as ACTIVITY_WRITE, receiving as
 // ACTIVITY_READ, both as ACTIVITY_READWRITE, for one poll after a counter moved.

@@ -4,18 +4,16 @@
 #include "sampling/drive.h"
 #include "sampling/memory.h"
 #include "sampling/network.h"
-#include "platform/os_buffer.h"
 #include "units/unit_list.h"
 
 namespace {
 
 // Runs every step that matches the Unit's kind; false when it is a drive that
 // could not be opened.
-bool SampleUnit(Os& os, Unit& unit, const GlobalOptions& options, SamplerState& state,
-                DiskPerformance* record) {
+bool SampleUnit(Os& os, Unit& unit, const GlobalOptions& options, SamplerState& state) {
     bool sampled = true;
     if (unit.kind == DRIVE_FIXED || unit.kind == DRIVE_NO_ROOT_DIR)
-        sampled = DriveStep(os, unit, record, state);
+        sampled = DriveStep(os, unit, state);
     if (unit.kind == UNIT_CPU && unit.sampleDue != 0) CpuStep(os, unit, options, state);
     if (unit.kind == UNIT_RAM) RamStep(os, unit, state);
     if (unit.kind == UNIT_VRAM) VirtualRamStep(os, unit, state);
@@ -25,21 +23,18 @@ bool SampleUnit(Os& os, Unit& unit, const GlobalOptions& options, SamplerState& 
 
 }  // namespace
 
-int PollUnits(Os& os, Unit** list, const GlobalOptions& options, SamplerState& state) {
-    OsBuffer buffer(os, kDiskPerformanceBufferBytes);
-    auto* record = buffer.As<DiskPerformance>();
-    if (record == nullptr) return 0;
+bool PollUnits(Os& os, Unit* list, const GlobalOptions& options, SamplerState& state) {
     // An unplugged drive must not freeze the indicators listed after it: it
     // is passed over, and the pass still reports that it was incomplete.
-    int complete = 1;
+    bool complete = true;
     // A pass may run inside another one (the warning box lets timer ticks
     // through): the outer pass keeps its shared total.
     bool outerPass = state.InPollPass;
     state.InPollPass = true;
     if (!outerPass) state.TotalTakenThisPass = false;
-    WalkForward(*list, [&](Unit& unit) {
+    WalkForward(list, [&](Unit& unit) {
         if (unit.enabled == 0) return;
-        if (!SampleUnit(os, unit, options, state, record)) complete = 0;
+        if (!SampleUnit(os, unit, options, state)) complete = false;
     });
     state.InPollPass = outerPass;
     return complete;

@@ -5,9 +5,8 @@
 #include <array>
 #include <cstdint>
 
-constexpr uint32_t kMaxProcessors = 32;        // processors the per-processor tables hold
-constexpr uint32_t kLastRamMeter = 32;         // LastMeterValue entry of the RAM load
-constexpr uint32_t kLastVramMeter = 33;        // LastMeterValue entry of the VRAM load
+#include "platform/sampling_records.h"
+
 constexpr uint32_t kMaxInterfaceRows = 256;    // interface rows whose usage is followed
 
 // Idle, kernel and user time in 100-nanosecond units; kernel includes idle.
@@ -29,9 +28,10 @@ struct InterfaceSample {
 struct SamplerState {
     CpuTimes PrevSystemTimes{};                                  // the previous total sample
     std::array<CpuTimes, kMaxProcessors> PrevProcessorTimes{};   // per processor
-    // The last load published: per processor (entry 0 also the total), then
-    // the RAM and VRAM loads.
-    std::array<int32_t, kMaxProcessors + 2> LastMeterValue{};
+    // The last processor load published, per processor; entry 0 also the total.
+    std::array<int32_t, kMaxProcessors> LastMeterValue{};
+    int32_t LastRamValue = 0;                // the last memory loads published
+    int32_t LastVramValue = 0;
     bool PerfCounterWarningPending = true;   // falls at the first failed disk query
     // Within one poll pass the processor total is sampled once and shown by
     // every CPU Unit: a second sample right after the first would cover an

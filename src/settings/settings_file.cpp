@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/ascii.h"
 #include "units/unit_list.h"
 
 namespace {
@@ -39,12 +40,12 @@ void VisitGeneralOptions(Options& o, Visit visit) {
 }
 
 // The dialog's normal rectangle, read after everything else and written last.
-template <class Number, class Visit>
-void VisitWindowRect(Number& top, Number& left, Number& right, Number& bottom, Visit visit) {
-    visit("WindowPosTop", ValueKind::Number, "100", top);
-    visit("WindowPosLeft", ValueKind::Number, "100", left);
-    visit("WindowPosRight", ValueKind::Number, "630", right);
-    visit("WindowPosBottom", ValueKind::Number, "510", bottom);
+template <class Options, class Visit>
+void VisitWindowRect(Options& o, Visit visit) {
+    visit("WindowPosTop", ValueKind::Number, "100", o.WindowPosTop);
+    visit("WindowPosLeft", ValueKind::Number, "100", o.WindowPosLeft);
+    visit("WindowPosRight", ValueKind::Number, "630", o.WindowPosRight);
+    visit("WindowPosBottom", ValueKind::Number, "510", o.WindowPosBottom);
 }
 
 // A Unit's keys in the order written. A null default marks a key that is
@@ -67,8 +68,6 @@ const char* SettingsFile(const GlobalOptions& options) {
         return nullptr;
     return path;
 }
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 uint32_t Interpret(ValueKind kind, const char* text) {
     switch (kind) {
@@ -124,47 +123,46 @@ uint32_t ParseNumber(const char* text) {
     return negative ? 0u - value : value;
 }
 
-int LoadSettings(Os& os, Unit** currentUnit, GlobalOptions* options) {
-    if (options == nullptr) return 0;
-    const char* file = SettingsFile(*options);
+void BuildSettingsPath(Os& os, GlobalOptions& options) {
+    char module[kPathLength];
+    options.SettingsPath[0] = '\0';
+    if (!os.QueryModulePath(module)) return;
+    // The folder is everything up to the last backslash, which stays.
+    const char* lastSlash = std::strrchr(module, '\\');
+    int folder = lastSlash != nullptr ? static_cast<int>(lastSlash - module) + 1 : 0;
+    int length = std::snprintf(options.SettingsPath, sizeof options.SettingsPath, "%.*s%s",
+                               folder, module, kSettingsFileName);
+    if (length < 0 || static_cast<size_t>(length) >= sizeof options.SettingsPath)
+        options.SettingsPath[0] = '\0';
+}
+
+void LoadSettings(Os& os, Unit* list, GlobalOptions& options) {
+    const char* file = SettingsFile(options);
     const char* section = kGeneralSection;
     auto load = [&](const char* key, ValueKind kind, const char* fallback, auto& field) {
         LoadValue(os, file, section, key, kind, fallback, field);
     };
-    VisitGeneralOptions(*options, load);
-    if (currentUnit != nullptr) {
-        WalkForward(*currentUnit, [&](Unit& unit) {
-            section = unit.name;
-            VisitUnitOptions(unit, load);
-        });
-    }
+    VisitGeneralOptions(options, load);
+    WalkForward(list, [&](Unit& unit) {
+        section = unit.name;
+        VisitUnitOptions(unit, load);
+    });
     section = kGeneralSection;
-    VisitWindowRect(options->WindowPosTop, options->WindowPosLeft, options->WindowPosRight,
-                    options->WindowPosBottom, load);
-    return 0;
+    VisitWindowRect(options, load);
 }
 
-int SaveSettings(Os& os, Unit** currentUnit, const GlobalOptions* options) {
-    if (options == nullptr) return 0;
-    const char* file = SettingsFile(*options);
-    if (file == nullptr) return 0;
+void SaveSettings(Os& os, Unit* list, const GlobalOptions& options) {
+    const char* file = SettingsFile(options);
+    if (file == nullptr) return;
     const char* section = kGeneralSection;
     auto save = [&](const char* key, ValueKind kind, const char*, const auto& field) {
         SaveValue(os, file, section, key, kind, field);
     };
-    VisitGeneralOptions(*options, save);
-    if (currentUnit != nullptr) {
-        WalkForward(*currentUnit, [&](Unit& unit) {
-            section = unit.name;
-            VisitUnitOptions(unit, save);
-        });
-    }
-    int32_t top = options->WindowPosTop;
-    int32_t left = options->WindowPosLeft;
-    int32_t right = options->WindowPosRight;
-    int32_t bottom = options->WindowPosBottom;
-    os.QueryWindowNormalRect(options->DialogWindow, &left, &top, &right, &bottom);
+    VisitGeneralOptions(options, save);
+    WalkForward(list, [&](Unit& unit) {
+        section = unit.name;
+        VisitUnitOptions(unit, save);
+    });
     section = kGeneralSection;
-    VisitWindowRect(top, left, right, bottom, save);
-    return 0;
+    VisitWindowRect(options, save);
 }

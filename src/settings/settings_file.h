@@ -5,26 +5,28 @@
 #include <cstdint>
 
 #include "platform/os.h"
-#include "shell/global_options.h"
+#include "units/global_options.h"
 #include "units/unit.h"
 
 constexpr char kSettingsFileName[] = "Blinkwatch.ini";
 constexpr char kGeneralSection[] = "GENERALOPTIONS";
 constexpr uint32_t kSettingValueLength = 64;   // values are read as at most 63 characters
 
+// options.SettingsPath := the executable's folder with kSettingsFileName in
+// it; empty when the executable's path cannot be read or the result would not
+// fit, so that the file is never looked for anywhere else.
+void BuildSettingsPath(Os& os, GlobalOptions& options);
+
 // Reads every global option, every Unit's settings (start marker included, end
 // marker excluded) and the saved dialog rectangle from the file at
-// options->SettingsPath; whatever is missing or unreadable takes its default.
-// *currentUnit may point at any element of the list and is not changed; a
-// null list loads the global options only. Without a settings path only the
-// defaults are loaded. Returns 0.
-int LoadSettings(Os& os, Unit** currentUnit, GlobalOptions* options);
+// options.SettingsPath; whatever is missing or unreadable takes its default.
+// `list` may point at any element of the list, or be null to load the global
+// options only. Without a settings path only the defaults are loaded.
+void LoadSettings(Os& os, Unit* list, GlobalOptions& options);
 
-// Writes every global option, every Unit's section and the normal rectangle
-// of options->DialogWindow (the rectangle last loaded when the window's
-// placement cannot be read). Write failures are ignored; without a settings
-// path nothing is written. Returns 0.
-int SaveSettings(Os& os, Unit** currentUnit, const GlobalOptions* options);
+// Writes every global option but the dialog rectangle, every Unit's section,
+// then the rectangle. Without a settings path nothing is written.
+void SaveSettings(Os& os, Unit* list, const GlobalOptions& options);
 
 // The value rules, on text as the profile returns it.
 // yes/no: false only for "no" in any letter case; anything else, empty

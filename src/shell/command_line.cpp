@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/ascii.h"
+
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -10,8 +12,6 @@ const char* SkipBlanks(const char* text) {
     while (IsBlank(*text)) ++text;
     return text;
 }
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 }  // namespace
 
@@ -27,15 +27,8 @@ const char* CommandTail(const char* commandLine) {
     return SkipBlanks(end);
 }
 
-char* CommandTail(char* commandLine) {
-    if (commandLine == nullptr) return nullptr;
-    return commandLine + (CommandTail(static_cast<const char*>(commandLine)) - commandLine);
-}
-
-int HasStartupSwitch(char* tail) {
-    if (tail == nullptr) return 0;
+bool HasStartupSwitch(char* tail) {
+    if (tail == nullptr) return false;
     for (char* c = tail; *c != '\0'; ++c) *c = LowerAscii(*c);
-    if (std::strstr(tail, "/startup") != nullptr) return 1;
-    if (std::strstr(tail, "-startup") != nullptr) return 1;
-    return 0;
+    return std::strstr(tail, "/startup") != nullptr || std::strstr(tail, "-startup") != nullptr;
 }

@@ -9,11 +9,8 @@
 // quote the tail is the whole line. Otherwise the name runs to the first blank
 // and the blanks after it are skipped. A null line gives an empty tail.
 const char* CommandTail(const char* commandLine);
-// The same for a writable line, so that the tail can be lower-cased in place;
-// a null line gives null, which HasStartupSwitch answers with 0.
-char* CommandTail(char* commandLine);
 
-// Lower-cases `tail` in place (ASCII letters), then answers 1 when it holds
-// "/startup" or, failing that, "-startup" anywhere, also inside a longer word;
-// otherwise 0. A null tail gives 0.
-int HasStartupSwitch(char* tail);
+// Lower-cases `tail` in place (ASCII letters), then answers whether it holds
+// "/startup" or, failing that, "-startup" anywhere, also inside a longer word.
+// A null tail holds no switch.
+bool HasStartupSwitch(char* tail);

@@ -13,14 +13,13 @@ namespace {
 
 // The program's process-wide state: it lives as long as the process.
 Win32Os os;
-ShellState state;
+DialogState state;
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    const char* line = GetCommandLineA();
-    const char* tail = CommandTail(line);
+    const char* tail = CommandTail(GetCommandLineA());
     std::vector<char> tailCopy(tail, tail + std::strlen(tail) + 1);
     state.os = &os;
-    return BlinkwatchMain(GetModuleHandleA(nullptr), nullptr, tailCopy.data(), SW_SHOWNORMAL, state);
+    return BlinkwatchMain(GetModuleHandleA(nullptr), tailCopy.data(), state);
 }

@@ -2,26 +2,24 @@
 
 #include <commctrl.h>
 
-#include "resources/icon_ids.h"
+#include "dialog/main_dialog.h"
 #include "resources/resource_ids.h"
 #include "shell/command_line.h"
-#include "shell/main_dialog.h"
 #include "units/discovery.h"
+
+static_assert(sizeof(OSVERSIONINFOA) == 148, "the version record the gate reads");
 
 namespace {
 
-// The icon of the title bar and the task button: both bars lit.
-constexpr int kApplicationIcon = IDI_ALT_READWRITE;
-
 // Windows older than 2000 cannot run the program; say so before anything shows.
-void RefuseOldWindows() {
+bool WindowsTooOld() {
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof version;
     GetVersionExA(&version);   // a failed call leaves major version 0: too old
-    if (version.dwMajorVersion >= 5) return;
+    if (version.dwMajorVersion >= 5) return false;
     MessageBoxA(nullptr, "Blinkwatch requires at least Windows 2000", "Blinkwatch can't start",
                 MB_ICONERROR);
-    ExitProcess(kExitAlreadyRunningOrTooOld);
+    return true;
 }
 
 void RegisterWindowClass(HINSTANCE instance) {
@@ -38,33 +36,26 @@ void RegisterWindowClass(HINSTANCE instance) {
 
 }  // namespace
 
-static_assert(sizeof(OSVERSIONINFOA) == 148, "the version record the gate reads");
-
-BOOL RunStartupChecks(HWND dialog, ShellState& state) {
-    int exitCode = DiscoverUnits(*state.os, &state.CurrentUnit, state.options);
-    if (exitCode != 0) ExitProcess(static_cast<UINT>(exitCode));
-    RefuseOldWindows();
-    auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dialog, GWLP_HINSTANCE));
-    HICON icon = LoadIconA(instance, MAKEINTRESOURCEA(kApplicationIcon));
-    SetClassLongPtrA(dialog, GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
-    PostMessageA(dialog, WM_COMMAND, IDC_START, 0);
-    return TRUE;
-}
-
-int BlinkwatchMain(HINSTANCE instance, HINSTANCE, char* commandTail, int, ShellState& state) {
+int BlinkwatchMain(HINSTANCE instance, char* commandTail, DialogState& state) {
     HANDLE mutex = CreateMutexA(nullptr, TRUE, "Blinkwatch");
     if (mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
         MessageBoxA(nullptr, "Blinkwatch is already running!", "Warning", MB_ICONWARNING);
         return kExitAlreadyRunningOrTooOld;
     }
     // The mutex stays owned until the process ends: it is what later launches see.
-    if (HasStartupSwitch(commandTail)) state.StartupLaunch = 1;
+    state.StartupLaunch = HasStartupSwitch(commandTail);
+    SYSTEM_INFO system;
+    GetSystemInfo(&system);
+    state.options.ProcessorCount = system.dwNumberOfProcessors;
+    int exitCode = DiscoverUnits(*state.os, &state.CurrentUnit, state.options);
+    if (exitCode != 0) return exitCode;
+    if (WindowsTooOld()) return kExitAlreadyRunningOrTooOld;
     RegisterWindowClass(instance);
     INITCOMMONCONTROLSEX controls = {};
     controls.dwSize = 8;
     controls.dwICC = 0xFFFFFFFF;
     InitCommonControlsEx(&controls);
     state.taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
-    return static_cast<int>(DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainDialogProc,
-                                            reinterpret_cast<LPARAM>(&state)));
+    return static_cast<int>(DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr,
+                                            MainDialogProc, reinterpret_cast<LPARAM>(&state)));
 }

@@ -2,19 +2,14 @@
 // From the process entry to the running main dialog and back to an exit code.
 #include <windows.h>
 
-#include "shell/shell_state.h"
+#include "dialog/dialog_state.h"
 
-// Exit codes of the process.
-constexpr int kExitNormal = 0;
+// Exit codes of the process besides discovery's and the dialog's own.
 constexpr int kExitAlreadyRunningOrTooOld = 5;
 
-// The checks the dialog runs first at initialisation: discovery (which may end
-// the process with code 1), the Windows version gate (code 5), the class icon,
-// and the queued Start command. Returns TRUE.
-BOOL RunStartupChecks(HWND dialog, ShellState& state);
-
-// The single instance guard, the start-up switch, the window class, the common
-// controls and the modal main dialog. `commandTail` is lower-cased in place.
-// Its result is the exit code.
-int BlinkwatchMain(HINSTANCE instance, HINSTANCE previous, char* commandTail, int show,
-                   ShellState& state);
+// The program proper: the single-instance guard, the start-up switch
+// (`commandTail` is lower-cased in place), the start-up checks (discovery,
+// which may end the program with code 1, and the Windows version gate, code
+// 5), the window class, the common controls and the modal main dialog, whose
+// result is the exit code.
+int BlinkwatchMain(HINSTANCE instance, char* commandTail, DialogState& state);

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/os_buffer.h"
+#include "units/interface_table.h"
 #include "units/unit_list.h"
 
 namespace {
@@ -30,8 +30,8 @@ struct Discovery {
 // Appends a record; on an exhausted heap the whole list is released, so that
 // nothing is ever written into the previous record.
 Unit* NewUnit(Discovery& d) {
-    if (AppendUnit(d.os, &d.list) == 0) {
-        FreeUnitList(d.os, &d.list);
+    if (AppendUnit(&d.list) == 0) {
+        FreeUnitList(d.list);
         d.list = nullptr;
         return nullptr;
     }
@@ -74,9 +74,7 @@ bool AddDriveLetters(Discovery& d) {
 }
 
 bool AddProcessorsAndMemory(Discovery& d, uint32_t processorCount) {
-    // A 32-bit process sees at most 32 processors, and the per-processor
-    // sampling keeps 32 entries.
-    uint32_t count = processorCount < kMaxProcessorUnits ? processorCount : kMaxProcessorUnits;
+    uint32_t count = processorCount < kMaxProcessors ? processorCount : kMaxProcessors;
     for (uint32_t j = 0; j < count; ++j) {
         Unit* unit = NewUnit(d);
         if (unit == nullptr) return false;
@@ -115,25 +113,14 @@ bool AddInterfaceRow(Discovery& d, const IfRow& row, uint32_t k) {
     return true;
 }
 
-// Answers the exit code when the process must end, 0 otherwise. A failing
-// second query (or no memory for its buffer) leaves the machine without
+// Answers the exit code when the process must end, 0 otherwise. A table that
+// cannot be fetched once its size is known leaves the machine without
 // network Units; the program runs on.
 int AddNetworkInterfaces(Discovery& d) {
-    OsBuffer probe(d.os, sizeof(IfTable));
-    if (probe.As<IfTable>() == nullptr) return kDiscoveryExitCode;
-    uint32_t size = 0;
-    if (d.os.QueryInterfaceTable(probe.As<IfTable>(), &size, true) != kErrorInsufficientBuffer)
-        return kDiscoveryExitCode;
-    probe.Release();
-
-    OsBuffer buffer(d.os, size);
-    if (buffer.As<IfTable>() == nullptr) return 0;
-    uint32_t filled = size;
-    if (d.os.QueryInterfaceTable(buffer.As<IfTable>(), &filled, true) != kErrorSuccess) return 0;
-    const IfTable& table = *buffer.As<IfTable>();
-    uint32_t rows = IfTableRowsInBuffer(table, size);
-    for (uint32_t k = 0; k < rows; ++k)
-        if (!AddInterfaceRow(d, IfTableRow(table, k), k)) return kDiscoveryExitCode;
+    InterfaceTable table;
+    if (table.Fetch(d.os) == TableFetch::Refused) return kDiscoveryExitCode;
+    for (uint32_t k = 0; k < table.Rows(); ++k)
+        if (!AddInterfaceRow(d, table.Row(k), k)) return kDiscoveryExitCode;
     return 0;
 }
 
@@ -187,6 +174,6 @@ int DiscoverUnits(Os& os, Unit** list, const GlobalOptions& options) {
         *list = end;
         return 0;
     }
-    if (d.list != nullptr) FreeUnitList(os, &d.list);
+    FreeUnitList(d.list);
     return exitCode;
 }

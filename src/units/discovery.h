@@ -2,18 +2,17 @@
 // Unit discovery: builds the list of every Unit of this machine once, at
 // start-up, before the settings are read.
 #include "platform/os.h"
-#include "shell/global_options.h"
+#include "units/global_options.h"
 #include "units/unit.h"
 
 constexpr int kDiscoveryExitCode = 1;   // the process ends with this when discovery fails
-constexpr uint32_t kMaxProcessorUnits = 32;
 constexpr size_t kInterfaceDescriptionLength = 26;
 
 // Builds a new list: start marker, physical drives, drive letters C..Z,
-// processors, RAM, VRAM, network interfaces, end marker. On success *list
-// receives the end marker and the answer is 0. Otherwise the answer is the exit
-// code the process must end with (kDiscoveryExitCode), *list is null and
-// nothing is left allocated: the caller ends the process.
+// processors (at most kMaxProcessors), RAM, VRAM, network interfaces, end
+// marker. On success *list receives the end marker and the answer is 0.
+// Otherwise the answer is the exit code the process must end with
+// (kDiscoveryExitCode), *list is null and nothing is left allocated.
 int DiscoverUnits(Os& os, Unit** list, const GlobalOptions& options);
 
 // True when the device path can be opened (without access rights).

@@ -1,9 +1,10 @@
 #include "units/unit_list.h"
 
+#include <cstdlib>
 #include <cstring>
 
-int AppendUnit(Os& os, Unit** list) {
-    Unit* unit = static_cast<Unit*>(os.AllocateZeroed(sizeof(Unit)));
+int AppendUnit(Unit** list) {
+    auto* unit = static_cast<Unit*>(std::calloc(1, sizeof(Unit)));
     if (unit == nullptr) return 0;
     unit->showInTray = 1;
     Unit* tail = LastUnit(*list);
@@ -15,24 +16,13 @@ int AppendUnit(Os& os, Unit** list) {
     return 1;
 }
 
-int RemoveLastUnit(Os& os, Unit** list) {
-    Unit* tail = LastUnit(*list);
-    if (tail == nullptr || tail->prev == nullptr) return 0;
-    Unit* newTail = tail->prev;
-    newTail->next = nullptr;
-    os.FreeMemory(tail);
-    *list = newTail;
-    return 0;
-}
-
-int FreeUnitList(Os& os, Unit** list) {
-    Unit* unit = LastUnit(*list);
+void FreeUnitList(Unit* any) {
+    Unit* unit = LastUnit(any);
     while (unit != nullptr) {
         Unit* before = unit->prev;
-        os.FreeMemory(unit);
+        std::free(unit);
         unit = before;
     }
-    return 1;
 }
 
 Unit* FirstUnit(Unit* any) {

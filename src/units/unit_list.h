@@ -1,22 +1,16 @@
 #pragma once
 // The doubly linked list of every Unit, between a start and an end marker.
-// The list is held through a pointer that may point at any element, so every
-// walk first rewinds to one end.
-#include "platform/os.h"
+// The program holds it through CurrentUnit, a pointer that may point at any
+// element, so every walk first rewinds to one end.
 #include "units/unit.h"
 
 // Allocates a zero-filled record with showInTray 1 and links it behind the
 // tail of *list (a null *list receives it as the only element); *list then
 // points at it. Returns 1, or 0 when the heap is exhausted and nothing changed.
-int AppendUnit(Os& os, Unit** list);
+int AppendUnit(Unit** list);
 
-// Unlinks and frees the tail when it has a predecessor and points *list at the
-// new tail; a one-element or empty list is left as it is. Returns 0.
-int RemoveLastUnit(Os& os, Unit** list);
-
-// Frees every record from the tail back to the head. *list is left as it was.
-// Returns 1.
-int FreeUnitList(Os& os, Unit** list);
+// Frees every record of the list `any` points into, from the tail back to the head.
+void FreeUnitList(Unit* any);
 
 Unit* FirstUnit(Unit* any);   // the head; null for an empty list
 Unit* LastUnit(Unit* any);    // the tail; null for an empty list

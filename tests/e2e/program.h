@@ -1,51 +1,50 @@
 #pragma once
-// Runs copies of the shipped blinkwatch.exe as processes under Wine, each in a
-// folder of its own with the settings file a test gives it, and finds and
-// drives their windows from outside.
-#include <windows.h>
+// The program under test (BLINKWATCH_EXE, a Unix path), copied with the settings a test gives it into a
+// folder of its own, run as a process and watched from outside; ended and removed with the object.
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
-#include <string>
-#include <vector>
+#include "tray_host.h"
 
-// The Windows path of the shipped executable, from BLINKWATCH_EXE (a Unix path).
-std::string ShippedExecutable();
-
-// A fresh folder holding a copy of the executable and, if `settings` is not
-// empty, a Blinkwatch.ini with that text. Removed again by RemoveProgramFolder.
-std::string MakeProgramFolder(const std::string& settings);
-void RemoveProgramFolder(const std::string& folder);
-std::string ReadSettingsFile(const std::string& folder);
-
-class Program {
-public:
-    Program(const std::string& folder, const std::string& arguments);
-    ~Program();   // kills the process if it still runs
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
-
-    bool started() const { return process_.hProcess != nullptr; }
-    DWORD id() const { return process_.dwProcessId; }
-    // The exit code, or STILL_ACTIVE when it has not ended within the time.
-    DWORD WaitForExit(DWORD milliseconds);
-    // The first top-level dialog of the process whose title starts with `title`.
-    HWND FindWindowTitled(const std::string& title, DWORD milliseconds);
-    HWND MainDialog(DWORD milliseconds = 20000) { return FindWindowTitled("Blinkwatch V1.08 - ", milliseconds); }
-
-private:
-    PROCESS_INFORMATION process_ = {};
-};
-
-// The text of a message box's message and a press of its OK button.
-std::string MessageBoxText(HWND box);
-void PressOk(HWND box);
-
-// Polls `done` every 20 ms until it holds or the time is up.
-template <class Done>
-bool Eventually(Done done, DWORD milliseconds) {
-    DWORD start = GetTickCount();
-    for (;;) {
-        if (done()) return true;
-        if (GetTickCount() - start > milliseconds) return false;
-        Sleep(20);
+struct Program {
+    explicit Program(const std::string& settings, const std::string& arguments = "") {
+        static int count = 0;
+        folder = (std::filesystem::temp_directory_path() / ("blinkwatch-e2e-" + std::to_string(++count))).string();
+        std::filesystem::create_directory(folder);
+        std::string exe = folder + "\\blinkwatch.exe", line = "\"" + exe + "\" " + arguments;
+        const char* tested = std::getenv("BLINKWATCH_EXE");
+        if (tested == nullptr || !CopyFileA(("Z:" + std::string(tested)).c_str(), exe.c_str(), FALSE)) return;
+        std::ofstream(folder + "\\Blinkwatch.ini", std::ios::binary) << settings;
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        CreateProcessA(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup, &process);
     }
-}
+    ~Program() {
+        TerminateProcess(process.hProcess, 99);   // no effect once it has ended
+        WaitForSingleObject(process.hProcess, 5000);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+    }
+
+    HWND Window(const char* title) const {   // the program's dialog box of this title, once it is there
+        HWND found = nullptr;
+        Eventually([&] { return GetWindowThreadProcessId(found = FindWindowA("#32770", title), nullptr) == process.dwThreadId; });
+        return found;
+    }
+    DWORD Exit() const {   // the exit code, or STILL_ACTIVE if the process does not end in time
+        DWORD code = STILL_ACTIVE;
+        Eventually([&] { return GetExitCodeProcess(process.hProcess, &code) && code != STILL_ACTIVE; });
+        return code;
+    }
+    std::string Settings() const {   // the settings file as it is now
+        std::ifstream file(folder + "\\Blinkwatch.ini", std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    }
+
+    std::string folder;
+    PROCESS_INFORMATION process = {};
+};

@@ -1,65 +1,88 @@
 #pragma once
-// A stand-in for the shell's notification area under Wine. Wine's
-// Shell_NotifyIcon sends every call as WM_COPYDATA to the first top-level
-// window of class "Shell_TrayWnd"; the host owns such a window on its own
-// thread, records every call, keeps the icons that are in the tray, and can
-// click them the way the shell does (by posting the callback message).
+// A stand-in for the shell's notification area. Wine's Shell_NotifyIcon sends every call as WM_COPYDATA
+// to the newest window of class "Shell_TrayWnd": here one on the test's thread, served while it waits.
 #include <windows.h>
-#include <shellapi.h>
 
-#include <chrono>
-#include <condition_variable>
 #include <functional>
 #include <map>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
-struct TrayCall {
-    DWORD message = 0;          // NIM_ADD, NIM_MODIFY, NIM_DELETE
-    HWND window = nullptr;
-    UINT id = 0;
-    UINT flags = 0;
-    UINT callbackMessage = 0;
-    std::string tip;            // the tooltip, converted back to ANSI
-    UINT width = 0, height = 0, bpp = 0;
-    std::vector<unsigned char> colourBits;   // top-down rows, as GetBitmapBits gives them
+// Handles this thread's messages, the tray's calls among them, until `done` holds.
+inline bool Eventually(const std::function<bool()>& done, DWORD milliseconds = 20000) {
+    for (DWORD start = GetTickCount();;) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        if (done()) return true;
+        if (GetTickCount() - start > milliseconds) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+}
 
-    // The colour of one pixel of the icon image, for 24 and 32 bits per pixel.
-    COLORREF Pixel(UINT x, UINT y) const;
+struct TrayImage {
+    UINT width = 0, height = 0, bpp = 0;
+    std::vector<BYTE> bits;   // the colour bits, top-down rows
+    static size_t Stride(UINT width, UINT bpp) { return (width * bpp + 15) / 16 * 2; }
+    COLORREF Pixel(UINT x, UINT y) const {   // CLR_INVALID unless 24 or 32 bits per pixel
+        size_t at = y * Stride(width, bpp) + x * (bpp / 8);
+        return (bpp == 24 || bpp == 32) && at + 3 <= bits.size() ? RGB(bits[at + 2], bits[at + 1], bits[at]) : CLR_INVALID;
+    }
 };
 
-class TrayHost {
-public:
-    TrayHost();
-    ~TrayHost();
-    TrayHost(const TrayHost&) = delete;
-    TrayHost& operator=(const TrayHost&) = delete;
+struct TrayCall {   // one call, or an icon the tray shows
+    DWORD message = 0;   // NIM_ADD, NIM_MODIFY or NIM_DELETE
+    HWND window = nullptr;
+    UINT id = 0, callback = 0;
+    std::string tip;
+    TrayImage image;
+    void Click(UINT mouse) const { PostMessageA(window, callback, id, mouse); }   // as the shell does
+};
 
-    bool ready() const { return window_ != nullptr; }
+struct TrayHost {
+    std::vector<TrayCall> calls;      // every call, in order
+    std::map<UINT, TrayCall> icons;   // what the tray shows now, by id
 
-    std::vector<TrayCall> Calls();
-    std::map<UINT, TrayCall> Icons();        // what the tray shows now, by id
-    void Clear();
-
-    // Waits until `done` holds for the recorded calls; false on time-out.
-    bool WaitFor(const std::function<bool(const std::vector<TrayCall>&)>& done,
-                 std::chrono::milliseconds timeout);
-
-    // Acts as the user's mouse on the icon with this id.
-    bool Click(UINT id, UINT mouseMessage);
+    TrayHost() {
+        WNDCLASSA trayClass = {0, Receive, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, "Shell_TrayWnd"};
+        RegisterClassA(&trayClass);
+        current = this;
+        GetDesktopWindow();   // starts Wine's explorer, whose tray window ours must come after
+        window_ = CreateWindowExA(0, "Shell_TrayWnd", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    }
+    ~TrayHost() { DestroyWindow(window_); }
 
 private:
-    void Run();
-    static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
-    void Record(DWORD message, const void* data, DWORD size);
+    // The record Wine sends (every field 4-byte aligned); an icon's mask and colour bits follow it.
+    struct NotifyData {
+        LONG window;
+        UINT id, flags, callback;
+        WCHAR tip[128];
+        DWORD state, stateMask; WCHAR info[256]; UINT version; WCHAR infoTitle[64]; DWORD infoFlags; GUID guid;
+        UINT width, height, planes, bpp;
+    };
 
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::vector<TrayCall> calls_;
-    std::map<UINT, TrayCall> icons_;
+    static LRESULT CALLBACK Receive(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* copy = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        if (message != WM_COPYDATA || copy->cbData < sizeof(NotifyData)) return DefWindowProcA(window, message, wParam, lParam);
+        const auto& data = *static_cast<const NotifyData*>(copy->lpData);
+        char tip[512] = {};
+        WideCharToMultiByte(CP_ACP, 0, data.tip, static_cast<int>(wcsnlen(data.tip, 128)), tip, sizeof tip - 1, 0, 0);
+        TrayCall call{static_cast<DWORD>(copy->dwData), reinterpret_cast<HWND>(static_cast<LONG_PTR>(data.window)),
+                      data.id, data.callback, tip, {}};
+        size_t colour = TrayImage::Stride(data.width, data.bpp) * data.height;   // the last bytes
+        auto* end = static_cast<const BYTE*>(copy->lpData) + copy->cbData;
+        if ((data.flags & NIF_ICON) && copy->cbData >= sizeof data + colour)
+            call.image = TrayImage{data.width, data.height, data.bpp, {end - colour, end}};
+        current->calls.push_back(call);
+        auto shown = current->icons.find(call.id);   // Wine's tray ignores calls for icons it does not show
+        bool known = shown != current->icons.end(), modify = known && call.message == NIM_MODIFY;
+        if (call.message == NIM_ADD) current->icons[call.id] = call;
+        if (call.message == NIM_DELETE && known) current->icons.erase(shown);
+        if (modify && (data.flags & NIF_TIP)) shown->second.tip = call.tip;
+        if (modify && (data.flags & NIF_ICON)) shown->second.image = call.image;
+        return TRUE;
+    }
+
+    static inline TrayHost* current = nullptr;
     HWND window_ = nullptr;
-    DWORD threadId_ = 0;
-    std::thread thread_;
 };

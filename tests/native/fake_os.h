@@ -1,206 +1,240 @@
 #pragma once
-// A scripted operating system for native tests: answers come from the fields
-// below, and every call is counted.
-#include <cstdint>
+// A scripted operating system for the native tests: answers come from the
+// public fields, and what the program asked for is recorded. Also a Unit list
+// built from a few lines, between its two markers, as discovery leaves it.
+#include <gtest/gtest.h>
+
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "platform/ascii.h"
 #include "platform/os.h"
+#include "units/unit_list.h"
 
-// A disk as the sampling services see it: its performance counters and the
-// free space of its volume.
 struct FakeDisk {
-    bool performanceWorks = true;   // false: the counters are switched off
-    uint32_t readCount = 0;
-    uint32_t writeCount = 0;
-};
-
-struct FakeFreeSpace {
-    bool readable = true;
-    uint64_t totalBytes = 0;
-    uint64_t totalFreeBytes = 0;
-};
-
-struct FakeMessageBox {
-    WindowHandle owner;
-    std::string text;
-    std::string caption;
-    uint32_t style;
-};
-
-struct FakeVolume {
-    bool readable = true;
-    std::string label;
-    std::string fileSystem;
+    bool counters = true;          // false: the performance counters are off
+    uint32_t reads = 0, writes = 0;
+    bool sized = true;             // false: free space cannot be asked
+    uint64_t total = 0, free = 0;
 };
 
 class FakeOs : public Os {
 public:
-    // --- scripted answers ---
-    std::set<std::string> devices;                   // paths that open
-    std::map<std::string, uint32_t> driveTypes;      // root path -> type (default DRIVE_UNKNOWN)
-    std::map<std::string, FakeVolume> volumes;       // root path "C:\" -> volume (default unreadable)
-    std::vector<IfRow> interfaces;                   // the interface table's rows
-    uint32_t sizeQueryAnswer = kErrorInsufficientBuffer;  // answer to the size probe
-    uint32_t fetchAnswer = kErrorSuccess;            // answer once the buffer is big enough
-    int failAllocationNumber = 0;                    // 1-based allocation that fails; 0 none
-
-    // --- what was called ---
-    std::map<std::string, int> calls;
-    int allocations = 0;
-    int liveBlocks = 0;
-    std::vector<std::string> opened;                 // every path asked for, in order
-    std::vector<uint32_t> tableSizesOffered;         // *size at each table query
-
-    // Adds a row with the given type and description to the interface table.
-    IfRow& AddInterface(uint32_t type, const std::string& description);
-
-    void* AllocateZeroed(size_t bytes) override;
-    void FreeMemory(void* block) override;
-    DeviceHandle OpenDevice(const char* path) override;
-    void CloseDevice(DeviceHandle device) override;
-    uint32_t QueryDriveType(const char* rootPath) override;
-    bool QueryVolumeInformation(const char* rootPath, char* volumeName,
-                                char* fileSystemName) override;
-    uint32_t QueryInterfaceTable(IfTable* table, uint32_t* size, bool sorted) override;
-
-
-    // --- Sampling ---
-    std::map<std::string, FakeDisk> disks;           // device path -> counters (default: off)
-    std::map<std::string, FakeFreeSpace> freeSpace;  // path asked for -> figures (default: fails)
-    uint64_t systemIdle = 0;                         // the system times
-    uint64_t systemKernel = 0;
-    uint64_t systemUser = 0;
-    std::vector<ProcessorTimes> processors;          // records of the per-processor query
-    int32_t processorStatus = kStatusSuccess;        // its status
-    int64_t processorReturnedBytes = -1;             // bytes it reports; -1: those it filled
+    std::set<std::string> devices;                    // paths that open
+    std::map<std::string, uint32_t> driveTypes;       // root path -> type (default 0)
+    std::map<std::string, std::string> volumes;       // root path -> "label|file system"; else unreadable
+    std::map<std::string, FakeDisk> disks;            // by device path
+    uint64_t idle = 0, kernel = 0, user = 0;          // system times
+    std::vector<ProcessorTimes> processors;
+    int32_t processorStatus = kStatusSuccess;
     MemoryStatus memory{};
-    uint32_t tickCount = 0;
-    int messageBoxAnswer = 7;                        // IDNO
-    std::function<void()> onMessageBox;              // runs while the box is "open"
+    std::vector<IfRow> interfaces;
+    uint32_t probeAnswer = kErrorInsufficientBuffer;  // to a buffer that is too small
+    uint32_t fetchAnswer = kErrorSuccess;             // to one that is big enough
+    uint32_t tick = 0;
+    int answer = 7;                                   // the user's button (IDNO)
+    std::function<void()> whileBoxOpen;
+    std::vector<std::string> boxes, commands;         // "text|caption|style"
+    std::map<std::string, std::string> profile;       // Key(section, name) -> value
+    bool profileWritable = true;
+    std::vector<std::string> profileWrites;           // keys, in order
+    std::string modulePath = "C:\\Blinkwatch\\blinkwatch.exe";   // "" cannot be read
+    std::map<std::string, std::string> registry;      // "subkey\name" -> data
+    std::vector<std::string> tray;                    // "add 100 <icon> <tip>", "delete 100"
+    std::set<WindowHandle> trayWindows;               // the windows named in tray calls
+    std::set<int> missingIcons;                       // resources that do not load
+    bool drawingsFail = false;
+    std::map<IconHandle, std::string> liveIcons;      // drawn, not released: what they show
+    int badReleases = 0;                              // shared or unknown icons released
+    bool portLibrary = false, portHasOut32 = true;
+    int libraryLoads = 0;
+    std::vector<int> portBytes;                       // written to 0x378
+    std::map<int, int16_t> keyStates;                 // virtual key -> GetKeyState
+    std::vector<std::string> keyStrokes;              // "down" / "up"
+    std::map<std::string, int> calls;                 // platform calls by service
 
-    std::vector<uint32_t> performanceBytesAsked;     // per disk query
-    std::vector<std::string> freeSpacePaths;         // per free-space query
-    std::vector<uint32_t> processorBytesAsked;       // per processor query
-    std::vector<uint32_t> memoryLengthsGiven;        // dwLength at each memory query
-    std::vector<FakeMessageBox> messageBoxes;
-    std::vector<std::string> commands;
+    static std::string Key(std::string section, const std::string& name) {
+        section += "\n" + name;
+        for (char& c : section) c = LowerAscii(c);
+        return section;
+    }
+    // An icon as tray calls describe it: "147" for a program icon, "C on 147"
+    // or "meter <text> <bar %> <r/g/b> on <icon>" for a live drawn one, "none".
+    std::string IconName(IconHandle icon) const {
+        if (icon == nullptr) return "none";
+        auto live = liveIcons.find(icon);
+        return live != liveIcons.end() ? live->second : std::to_string(reinterpret_cast<uintptr_t>(icon));
+    }
+    IfRow& AddInterface(uint32_t index, uint32_t inOctets, uint32_t outOctets, uint32_t speed = 0) {
+        interfaces.push_back(IfRow{});
+        IfRow& row = interfaces.back();
+        row.dwIndex = index, row.dwInOctets = inOctets, row.dwOutOctets = outOctets, row.dwSpeed = speed;
+        return row;
+    }
 
-    // Adds a processor whose times are (idle, kernel, user).
-    ProcessorTimes& AddProcessor(int64_t idle, int64_t kernel, int64_t user);
-
-    bool QueryDiskPerformance(DeviceHandle device, DiskPerformance* record,
-                              uint32_t bytes) override;
-    bool QueryDiskFreeSpace(const char* path, uint64_t* totalBytes,
-                            uint64_t* totalFreeBytes) override;
-    bool QuerySystemTimes(uint64_t* idle, uint64_t* kernel, uint64_t* user) override;
-    int32_t QueryProcessorTimes(ProcessorTimes* records, uint32_t bytes,
-                                uint32_t* returnedBytes) override;
-    bool QueryMemoryStatus(MemoryStatus* status) override;
-    uint32_t QueryTickCount() override;
-    int ShowMessageBox(WindowHandle owner, const char* text, const char* caption,
-                       uint32_t style) override;
-    int RunCommand(const char* command) override;
-
-    // --- Settings file and Run value ---
-    // Profile files as text, by path. Reads and writes follow the profile
-    // rules: sections and keys matched without regard to case, the first of
-    // duplicated sections or keys wins, a missing file, section or key gives
-    // the default, a write replaces a value in place, appends a new key after
-    // the last line of its section and a new section at the end of the file.
-    // Lines are written with CR LF; lines before the first header belong to no
-    // section, and "[]" heads the section with the empty name.
-    std::map<std::string, std::string> profiles;
-    std::set<std::string> unreadableProfiles;   // read as missing, writes fail
-    std::set<std::string> readOnlyProfiles;     // read as usual, writes fail
-    std::vector<std::string> profileWrites;     // "section|key|value" in order
-
-    bool windowRectReadable = true;             // the dialog's normal rectangle
-    int32_t windowLeft = 0, windowTop = 0, windowRight = 0, windowBottom = 0;
-    std::vector<WindowHandle> windowsQueried;
-
-    std::string modulePath = "C:\\Program Files\\Blinkwatch\\blinkwatch.exe";
-
-    // Registry: key path -> value name -> stored bytes (terminating zero included).
-    std::map<std::string, std::map<std::string, std::string>> registry;
-    bool registryOpenFails = false;
-    bool registryWritesFail = false;
-    std::vector<std::string> registryLog;       // "open|path", "module", "set|name", ... in order
-    int openKeys = 0;                           // keys opened and not yet closed
-
-    uint32_t ReadProfileValue(const char* section, const char* key, const char* fallback,
-                              char* buffer, uint32_t size, const char* path) override;
-    bool WriteProfileValue(const char* section, const char* key, const char* value,
-                           const char* path) override;
-    bool QueryWindowNormalRect(WindowHandle window, int32_t* left, int32_t* top, int32_t* right,
-                               int32_t* bottom) override;
-    uint32_t QueryModulePath(char* buffer, uint32_t size) override;
-    RegistryKeyHandle OpenUserRegistryKey(const char* subKey) override;
-    void CloseRegistryKey(RegistryKeyHandle key) override;
-    bool WriteRegistryString(RegistryKeyHandle key, const char* name, const char* data,
-                             uint32_t bytes) override;
-    bool DeleteRegistryValue(RegistryKeyHandle key, const char* name) override;
-
-    // --- Indicators: tray, icons, port, keyboard ---
-    struct TrayCall {
-        uint32_t message;
-        TrayRecord record;
-    };
-    struct DrawnIcon {
-        IconHandle source;
-        std::string text;     // the overlay text; empty for a meter
-        bool meter;
-        MeterStyle style;     // a meter's style
-    };
-    struct KeyStroke {
-        int virtualKey;
-        uint8_t scanCode;
-        uint32_t flags;
-    };
-    // The handle a shared program icon gets: its resource number.
-    static IconHandle ProgramIcon(int resourceId);
-
-    std::set<int> missingIcons;                     // resources that do not load
-    bool textDrawFails = false;                     // DrawIconText answers null
-    bool textDrawKeepsIcon = false;                 // ... or the icon it was given
-    bool meterDrawFails = false;
-    bool meterDrawKeepsIcon = false;
-    bool portLibraryPresent = false;                // inpout32.dll can be loaded
-    bool portHasOut32 = true;                       // ... and exports Out32
-    std::map<int, int16_t> keyStates;               // virtual key -> GetKeyState answer
-
-    std::vector<TrayCall> trayCalls;
-    std::vector<int> iconLoads;                     // resource numbers, in order
-    std::map<IconHandle, DrawnIcon> drawnIcons;     // every icon drawn so far
-    std::set<IconHandle> liveIcons;                 // drawn and not released
-    int badReleases = 0;                            // releases of icons not live
-    std::vector<std::string> portLibraryNames;      // every load attempt
-    std::vector<std::string> portFunctionNames;     // every look-up
-    std::vector<int16_t> portAddresses;
-    std::vector<int> portWrites;                    // values written, in order
-    std::vector<KeyStroke> keyStrokes;
-    int yields = 0;
-    std::vector<std::string> indicatorLog;          // tray, port, key and yield calls in order
-
-    void NotifyTray(uint32_t message, const TrayRecord& record) override;
-    IconHandle LoadProgramIcon(WindowHandle dialog, int resourceId) override;
-    IconHandle DrawIconText(IconHandle icon, const char* text) override;
-    IconHandle DrawIconMeter(IconHandle icon, const MeterStyle& style) override;
-    void ReleaseIcon(IconHandle icon) override;
-    LibraryHandle LoadPortLibrary(const char* fileName) override;
-    PortOutputHandle FindPortOutput(LibraryHandle library, const char* functionName) override;
-    void WritePortByte(PortOutputHandle output, int16_t address, int16_t value) override;
-    int16_t ReadKeyState(int virtualKey) override;
-    void SendKeyStroke(int virtualKey, uint8_t scanCode, uint32_t flags) override;
-    void YieldTimeSlice() override;
+    DeviceHandle OpenDevice(const char* path) override {
+        ++calls[__func__];
+        auto found = devices.find(path);
+        return found == devices.end() ? nullptr : reinterpret_cast<DeviceHandle>(const_cast<std::string*>(&*found));
+    }
+    void CloseDevice(DeviceHandle) override { ++calls[__func__]; }
+    uint32_t QueryDriveType(const char* root) override { return driveTypes.count(root) ? driveTypes[root] : 0; }
+    bool QueryVolumeInformation(const char* root, char* volumeName, char* fileSystemName) override {
+        if (volumes.count(root) == 0) return false;
+        std::string volume = volumes[root];
+        std::snprintf(volumeName, kPathLength, "%s", volume.substr(0, volume.find('|')).c_str());
+        std::snprintf(fileSystemName, kPathLength, "%s", volume.substr(volume.find('|') + 1).c_str());
+        return true;
+    }
+    bool QueryDiskPerformance(DeviceHandle device, DiskPerformance* record) override {
+        ++calls[__func__];
+        const FakeDisk& disk = disks[*reinterpret_cast<const std::string*>(device)];
+        record->ReadCount = disk.reads, record->WriteCount = disk.writes;   // stale when the counters are off
+        return disk.counters;
+    }
+    bool QueryDiskFreeSpace(const char* path, uint64_t* total, uint64_t* free) override {
+        ++calls[__func__];
+        std::string device(path);   // always asked with a backslash added
+        const FakeDisk& disk = disks[device.substr(0, device.size() - (device.back() == '\\'))];
+        if (device.back() != '\\' || !disk.sized) return false;
+        return *total = disk.total, *free = disk.free, true;
+    }
+    bool QuerySystemTimes(uint64_t* idleTime, uint64_t* kernelTime, uint64_t* userTime) override {
+        ++calls[__func__];
+        return *idleTime = idle, *kernelTime = kernel, *userTime = user, true;
+    }
+    int32_t QueryProcessorTimes(ProcessorTimes* records, uint32_t bytes, uint32_t* returned) override {
+        ++calls[__func__];
+        size_t count = processorStatus != kStatusSuccess ? 0 : std::min<size_t>(processors.size(), bytes / 48);
+        std::memcpy(records, processors.data(), count * sizeof(ProcessorTimes));
+        *returned = static_cast<uint32_t>(count * sizeof(ProcessorTimes));
+        return processorStatus;
+    }
+    bool QueryMemoryStatus(MemoryStatus* status) override {
+        ++calls[__func__];
+        EXPECT_EQ(sizeof(MemoryStatus), status->dwLength);
+        return *status = memory, true;
+    }
+    uint32_t QueryInterfaceTable(IfTable* table, uint32_t* size) override {
+        ++calls[__func__];
+        auto needed = static_cast<uint32_t>(4 + interfaces.size() * sizeof(IfRow));
+        if (*size < needed) return *size = needed, probeAnswer;
+        table->dwNumEntries = static_cast<uint32_t>(interfaces.size());
+        for (uint32_t k = 0; k < interfaces.size(); ++k) IfTableRow(*table, k) = interfaces[k];
+        return fetchAnswer;
+    }
+    uint32_t QueryTickCount() override { return tick; }
+    int ShowMessageBox(WindowHandle, const char* text, const char* caption, uint32_t style) override {
+        boxes.push_back(std::string(text) + "|" + caption + "|" + std::to_string(style));
+        if (whileBoxOpen) whileBoxOpen();
+        return answer;
+    }
+    void RunCommand(const char* command) override { commands.push_back(command); }
+    void ReadProfileValue(const char* section, const char* key, const char* fallback, char* buffer,
+                          uint32_t size, const char*) override {
+        auto found = profile.find(Key(section, key));
+        std::snprintf(buffer, size, "%s", found != profile.end() ? found->second.c_str() : fallback);
+    }
+    bool WriteProfileValue(const char* section, const char* key, const char* value, const char*) override {
+        if (profileWritable) profileWrites.push_back(Key(section, key)), profile[Key(section, key)] = value;
+        return profileWritable;
+    }
+    bool QueryModulePath(char* buffer) override {
+        std::snprintf(buffer, kPathLength, "%s", modulePath.c_str());
+        return !modulePath.empty();
+    }
+    void WriteUserRegistryString(const char* key, const char* name, const char* data) override {
+        registry[std::string(key) + "\\" + name] = data;
+    }
+    void DeleteUserRegistryValue(const char* key, const char* name) override { registry.erase(std::string(key) + "\\" + name); }
+    void NotifyTray(uint32_t message, const TrayRecord& record) override {
+        ++calls[__func__];
+        const char* kinds[] = {"add ", "modify ", "delete "};
+        tray.push_back(kinds[message] + std::to_string(record.id) +
+                       (message == kTrayDelete ? "" : " " + IconName(record.icon) + " " + record.tip));
+        trayWindows.insert(record.window);
+    }
+    IconHandle LoadProgramIcon(WindowHandle, int id) override {
+        ++calls[__func__];
+        return missingIcons.count(id) ? nullptr : reinterpret_cast<IconHandle>(static_cast<uintptr_t>(id));
+    }
+    IconHandle DrawIconText(IconHandle icon, const char* text) override {
+        ++calls[__func__];
+        return NewIcon(icon, std::string(text) + " on " + IconName(icon));
+    }
+    IconHandle DrawIconMeter(IconHandle icon, const MeterStyle& s) override {
+        ++calls[__func__];
+        char look[64];
+        std::snprintf(look, sizeof look, "meter %d %d %d/%d/%d %d/%d/%d on ", s.percent, s.barPercent,
+                      s.background.red, s.background.green, s.background.blue, s.hasBar ? s.bar.red : -1,
+                      s.bar.green, s.bar.blue);
+        return NewIcon(icon, look + IconName(icon));
+    }
+    void ReleaseIcon(IconHandle icon) override { badReleases += liveIcons.erase(icon) == 0; }
+    LibraryHandle LoadPortLibrary(const char* fileName) override {
+        ++libraryLoads;
+        EXPECT_STREQ("inpout32.dll", fileName);
+        return portLibrary ? reinterpret_cast<LibraryHandle>(uintptr_t{16}) : nullptr;
+    }
+    PortOutputHandle FindPortOutput(LibraryHandle, const char* name) override {
+        EXPECT_STREQ("Out32", name);
+        return portHasOut32 ? reinterpret_cast<PortOutputHandle>(uintptr_t{32}) : nullptr;
+    }
+    void WritePortByte(PortOutputHandle output, int16_t address, int16_t value) override {
+        EXPECT_EQ(std::make_pair(uintptr_t{32}, int16_t{0x378}), std::make_pair(reinterpret_cast<uintptr_t>(output), address));
+        portBytes.push_back(value);
+    }
+    int16_t ReadKeyState(int key) override { return keyStates[key]; }
+    void SendKeyStroke(int key, uint8_t scanCode, uint32_t flags) override {
+        EXPECT_EQ(0x45, scanCode);
+        EXPECT_NE(0u, flags & kKeyExtended);
+        keyStrokes.push_back(flags & kKeyUp ? "up" : "down");
+        if (!(flags & kKeyUp)) keyStates[key] ^= 1;   // a press toggles the key, as the platform does
+    }
+    void YieldTimeSlice() override { ++calls[__func__]; }
 
 private:
-    IconHandle NewIcon(const DrawnIcon& drawn);
+    IconHandle NewIcon(IconHandle source, const std::string& what) {
+        if (drawingsFail || source == nullptr) return nullptr;
+        auto icon = reinterpret_cast<IconHandle>(nextIcon_++);
+        liveIcons[icon] = what;
+        return icon;
+    }
     uintptr_t nextIcon_ = 1000;
-    std::vector<std::string> openHandles_;
-    std::vector<std::string> registryKeys_;     // handle n is registryKeys_[n - 1]
+};
+
+// A list between its markers, freed with the object; `end` is the end marker.
+struct TestList {
+    Unit* end = nullptr;
+    TestList() {
+        AppendUnit(&end);
+        AppendUnit(&end);
+        end->prev->hidden = end->hidden = 1;
+    }
+    ~TestList() { FreeUnitList(end); }
+    TestList(const TestList&) = delete;
+    TestList& operator=(const TestList&) = delete;
+    // A real Unit before the end marker, enabled, with the next tray id from 100.
+    Unit& Add(const char* name, uint32_t kind) {
+        auto* unit = static_cast<Unit*>(std::calloc(1, sizeof(Unit)));
+        unit->prev = end->prev;
+        unit->next = end;
+        end->prev = end->prev->next = unit;
+        std::snprintf(unit->name, sizeof unit->name, "%s", name);
+        unit->kind = kind;
+        unit->enabled = unit->showInTray = 1;
+        unit->trayId = unit->prev->trayId != 0 ? unit->prev->trayId + 1 : kFirstTrayId;
+        return *unit;
+    }
+    Unit& operator[](const char* name) {
+        Unit* unit = FindUnitByName(end, name);
+        EXPECT_STREQ(name, unit->name);
+        return *unit;
+    }
 };

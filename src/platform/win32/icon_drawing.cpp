@@ -2,12 +2,12 @@
 
 #include <cstdio>
 
-#include "indicators/meter.h"
-
-static_assert(kIconTextFormat == (DT_SINGLELINE | DT_VCENTER | DT_CENTER), "text placement");
-static_assert(kIconFontQuality == ANTIALIASED_QUALITY, "font quality");
-
 namespace {
+
+constexpr char kFontFace[] = "Tahoma";
+constexpr UINT kTextPlacement = DT_SINGLELINE | DT_VCENTER | DT_CENTER;
+constexpr Rgb kMeterTextColour{235, 235, 255};
+constexpr Rgb kOverlayTextColour{235, 235, 235};
 
 COLORREF ToColorRef(Rgb colour) { return RGB(colour.red, colour.green, colour.blue); }
 
@@ -34,9 +34,12 @@ private:
     HDC dc_;
 };
 
+// The text and its font: as high as the bitmap, and as wide as the bitmap's
+// width divided by `widthDivisor` (never 0, which would ask for the font's
+// own, far wider, default).
 struct TextStyle {
     const char* text;
-    int32_t (*fontWidth)(int32_t bitmapWidth);
+    LONG widthDivisor;
     Rgb colour;
 };
 
@@ -46,14 +49,14 @@ struct TextStyle {
 bool DrawCentredText(HDC dc, RECT full, const BITMAP& bitmap, const TextStyle& style) {
     LOGFONTA font{};
     font.lfHeight = bitmap.bmHeight;
-    font.lfWidth = style.fontWidth(bitmap.bmWidth);
-    font.lfQuality = kIconFontQuality;
-    std::snprintf(font.lfFaceName, sizeof font.lfFaceName, "%s", kIconFontFace);
+    font.lfWidth = bitmap.bmWidth / style.widthDivisor > 0 ? bitmap.bmWidth / style.widthDivisor : 1;
+    font.lfQuality = ANTIALIASED_QUALITY;
+    std::snprintf(font.lfFaceName, sizeof font.lfFaceName, "%s", kFontFace);
     HFONT handle = CreateFontIndirectA(&font);
     HGDIOBJ previousFont = handle != nullptr ? SelectObject(dc, handle) : nullptr;
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, ToColorRef(style.colour));
-    int height = DrawTextA(dc, style.text, -1, &full, kIconTextFormat);
+    int height = DrawTextA(dc, style.text, -1, &full, kTextPlacement);
     if (handle != nullptr) {
         SelectObject(dc, previousFont);
         DeleteObject(handle);
@@ -96,18 +99,21 @@ void FillWith(HDC dc, const RECT& area, Rgb colour) {
 
 HICON DrawOverlayText(HICON icon, const char* text) {
     if (text == nullptr) return nullptr;
-    TextStyle style{text, OverlayFontWidth, kOverlayTextColour};
+    TextStyle style{text, 3, kOverlayTextColour};
     return DrawOnIconCopy(icon, style, [](HDC, const RECT&, int) {});
 }
 
 HICON DrawMeterIcon(HICON icon, const MeterStyle& meter) {
     char number[16];
     std::snprintf(number, sizeof number, "%d", meter.percent);
-    TextStyle style{number, MeterFontWidth, kMeterTextColour};
+    TextStyle style{number, 4, kMeterTextColour};
     return DrawOnIconCopy(icon, style, [&meter](HDC dc, const RECT& full, int height) {
         FillWith(dc, full, meter.background);
-        if (!meter.hasBar) return;
-        RECT bar{0, (height - 1) - MeterBarHeight(meter.percent, height), full.right, height - 1};
+        if (!meter.hasBar || height <= 1) return;
+        // The bar's share of the painted rows, truncated; 64-bit, so that a
+        // tall bitmap stays exact.
+        LONG rows = static_cast<LONG>(static_cast<int64_t>(meter.barPercent) * (height - 1) / 100);
+        RECT bar{0, (height - 1) - rows, full.right, height - 1};
         FillWith(dc, bar, meter.bar);
     });
 }

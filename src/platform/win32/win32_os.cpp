@@ -4,9 +4,6 @@
 #include <iphlpapi.h>
 
 #include <cstddef>
-#include <cstdlib>
-
-#include "units/unit.h"
 
 // The portable mirrors must match the platform's own records and constants.
 static_assert(sizeof(IfRow) == sizeof(MIB_IFROW), "interface row layout");
@@ -16,20 +13,14 @@ static_assert(offsetof(IfRow, dwDescrLen) == offsetof(MIB_IFROW, dwDescrLen), "r
 static_assert(offsetof(IfRow, bDescr) == offsetof(MIB_IFROW, bDescr), "row layout");
 static_assert(offsetof(IfTable, table) == offsetof(MIB_IFTABLE, table), "table layout");
 static_assert(kPathLength == MAX_PATH, "path buffers");
-static_assert(kErrorNotSupported == ERROR_NOT_SUPPORTED && kErrorInvalidParameter == ERROR_INVALID_PARAMETER &&
-              kErrorInsufficientBuffer == ERROR_INSUFFICIENT_BUFFER && kErrorSuccess == NO_ERROR,
+static_assert(kErrorInsufficientBuffer == ERROR_INSUFFICIENT_BUFFER && kErrorSuccess == NO_ERROR,
               "error codes");
-static_assert(DRIVE_NO_ROOT_DIR == 1 && DRIVE_FIXED == 3 && DRIVE_RAMDISK == 6, "drive types");
 
 namespace {
 
 HANDLE ToHandle(DeviceHandle device) { return reinterpret_cast<HANDLE>(device); }
 
 }  // namespace
-
-void* Win32Os::AllocateZeroed(size_t bytes) { return std::calloc(1, bytes == 0 ? 1 : bytes); }
-
-void Win32Os::FreeMemory(void* block) { std::free(block); }
 
 DeviceHandle Win32Os::OpenDevice(const char* path) {
     HANDLE device = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -52,9 +43,9 @@ bool Win32Os::QueryVolumeInformation(const char* rootPath, char* volumeName, cha
                                  &maximumComponentLength, &flags, fileSystemName, MAX_PATH) != 0;
 }
 
-uint32_t Win32Os::QueryInterfaceTable(IfTable* table, uint32_t* size, bool sorted) {
+uint32_t Win32Os::QueryInterfaceTable(IfTable* table, uint32_t* size) {
     ULONG bytes = *size;
-    DWORD result = GetIfTable(reinterpret_cast<MIB_IFTABLE*>(table), &bytes, sorted ? TRUE : FALSE);
+    DWORD result = GetIfTable(reinterpret_cast<MIB_IFTABLE*>(table), &bytes, TRUE);
     *size = bytes;
     return result;
 }

@@ -5,19 +5,16 @@
 
 class Win32Os : public Os {
 public:
-    void* AllocateZeroed(size_t bytes) override;
-    void FreeMemory(void* block) override;
+    // --- Devices, volumes, the interface table (win32_os.cpp) ---
     DeviceHandle OpenDevice(const char* path) override;
     void CloseDevice(DeviceHandle device) override;
     uint32_t QueryDriveType(const char* rootPath) override;
     bool QueryVolumeInformation(const char* rootPath, char* volumeName,
                                 char* fileSystemName) override;
-    uint32_t QueryInterfaceTable(IfTable* table, uint32_t* size, bool sorted) override;
+    uint32_t QueryInterfaceTable(IfTable* table, uint32_t* size) override;
 
-    // --- Sampling: disk counters and free space, processor times, memory,
-    // the tick count, the performance-counter warning and its command ---
-    bool QueryDiskPerformance(DeviceHandle device, DiskPerformance* record,
-                              uint32_t bytes) override;
+    // --- Sampling (win32_os_sampling.cpp) ---
+    bool QueryDiskPerformance(DeviceHandle device, DiskPerformance* record) override;
     bool QueryDiskFreeSpace(const char* path, uint64_t* totalBytes,
                             uint64_t* totalFreeBytes) override;
     bool QuerySystemTimes(uint64_t* idle, uint64_t* kernel, uint64_t* user) override;
@@ -27,21 +24,16 @@ public:
     uint32_t QueryTickCount() override;
     int ShowMessageBox(WindowHandle owner, const char* text, const char* caption,
                        uint32_t style) override;
-    int RunCommand(const char* command) override;
+    void RunCommand(const char* command) override;
 
-    // --- Settings file and Run value ---
-    uint32_t ReadProfileValue(const char* section, const char* key, const char* fallback,
-                              char* buffer, uint32_t size, const char* path) override;
+    // --- Settings file and Run value (win32_os_settings.cpp) ---
+    void ReadProfileValue(const char* section, const char* key, const char* fallback,
+                          char* buffer, uint32_t size, const char* path) override;
     bool WriteProfileValue(const char* section, const char* key, const char* value,
                            const char* path) override;
-    bool QueryWindowNormalRect(WindowHandle window, int32_t* left, int32_t* top, int32_t* right,
-                               int32_t* bottom) override;
-    uint32_t QueryModulePath(char* buffer, uint32_t size) override;
-    RegistryKeyHandle OpenUserRegistryKey(const char* subKey) override;
-    void CloseRegistryKey(RegistryKeyHandle key) override;
-    bool WriteRegistryString(RegistryKeyHandle key, const char* name, const char* data,
-                             uint32_t bytes) override;
-    bool DeleteRegistryValue(RegistryKeyHandle key, const char* name) override;
+    bool QueryModulePath(char* buffer) override;
+    void WriteUserRegistryString(const char* subKey, const char* name, const char* data) override;
+    void DeleteUserRegistryValue(const char* subKey, const char* name) override;
 
     // --- Indicators (win32_os_indicators.cpp) ---
     void NotifyTray(uint32_t message, const TrayRecord& record) override;
@@ -62,3 +54,8 @@ private:
     void* getSystemTimes_ = nullptr;
     bool getSystemTimesSought_ = false;
 };
+
+// The system times as the sums of the per-processor times that `os` reports,
+// for systems without GetSystemTimes (Windows 2000). False, with the counts
+// untouched, when the per-processor query gives no record.
+bool SumProcessorTimes(Os& os, uint64_t* idle, uint64_t* kernel, uint64_t* user);

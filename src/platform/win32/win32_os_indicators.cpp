@@ -9,20 +9,18 @@
 
 #include "platform/win32/icon_drawing.h"
 
+static_assert(kTrayAdd == NIM_ADD && kTrayModify == NIM_MODIFY && kTrayDelete == NIM_DELETE,
+              "tray messages");
+static_assert(kTrayCallbackMessage == WM_USER + 6, "tray callback");
+static_assert(kKeyExtended == KEYEVENTF_EXTENDEDKEY && kKeyUp == KEYEVENTF_KEYUP, "key event flags");
+
 namespace {
+
 // The form of the notify record that carries a 128-byte tooltip (up to the
 // item's GUID): 504 bytes in a 32-bit program, 520 in a 64-bit one, whose
 // window and icon handles are wider.
 constexpr DWORD kNotifyRecordSize = sizeof(void*) == 8 ? 520 : 504;
-}  // namespace
 static_assert(sizeof(NOTIFYICONDATAA) == kNotifyRecordSize, "notify record with a 128-byte tip");
-static_assert(kTrayAdd == NIM_ADD && kTrayModify == NIM_MODIFY && kTrayDelete == NIM_DELETE,
-              "tray messages");
-static_assert(kTrayFlags == (NIF_MESSAGE | NIF_ICON | NIF_TIP), "tray flags");
-static_assert(kTrayCallbackMessage == WM_USER + 6, "tray callback");
-static_assert(KEYEVENTF_EXTENDEDKEY == 1 && KEYEVENTF_KEYUP == 2, "key event flags");
-
-namespace {
 
 // inpout32.dll's port writer: void __stdcall Out32(short address, short value).
 using Out32Fn = void (WINAPI*)(short, short);
@@ -38,8 +36,8 @@ void Win32Os::NotifyTray(uint32_t message, const TrayRecord& record) {
     data.cbSize = kNotifyRecordSize;
     data.hWnd = reinterpret_cast<HWND>(record.window);
     data.uID = record.id;
-    data.uFlags = record.flags;
-    data.uCallbackMessage = record.callbackMessage;
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = kTrayCallbackMessage;
     data.hIcon = ToIcon(record.icon);
     static_assert(sizeof data.szTip == sizeof record.tip, "tip length");
     std::memcpy(data.szTip, record.tip, sizeof data.szTip);

@@ -1,7 +1,6 @@
 // The sampling services of Win32Os: disk counters and free space, processor
 // times, memory status, the tick count, the warning box and the command.
 #include "platform/win32/win32_os.h"
-#include "platform/win32/win32_os_sampling.h"
 
 #include <windows.h>
 #include <winioctl.h>
@@ -40,7 +39,6 @@ using GetSystemTimesFn = BOOL(WINAPI*)(FILETIME*, FILETIME*, FILETIME*);
 using NtQuerySystemInformationFn = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
 
 constexpr ULONG kSystemProcessorPerformanceInformation = 8;
-constexpr uint32_t kMaxProcessorRecords = 32;
 
 uint64_t FromFileTime(const FILETIME& time) {
     return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
@@ -54,14 +52,14 @@ Fn As(void* address) { return reinterpret_cast<Fn>(address); }
 // Windows 2000 has no GetSystemTimes; there the system times are the sums of
 // the per-processor times, which is how later systems form them too.
 bool SumProcessorTimes(Os& os, uint64_t* idle, uint64_t* kernel, uint64_t* user) {
-    std::array<ProcessorTimes, kMaxProcessorRecords> records{};
+    std::array<ProcessorTimes, kMaxProcessors> records{};
     uint32_t returned = 0;
     if (os.QueryProcessorTimes(records.data(), sizeof records, &returned) != kStatusSuccess)
         return false;
     uint32_t count = returned / sizeof(ProcessorTimes);
     if (count == 0) return false;
     uint64_t sums[3] = {0, 0, 0};
-    for (uint32_t i = 0; i < count && i < kMaxProcessorRecords; ++i) {
+    for (uint32_t i = 0; i < count && i < kMaxProcessors; ++i) {
         sums[0] += static_cast<uint64_t>(records[i].IdleTime);
         sums[1] += static_cast<uint64_t>(records[i].KernelTime);
         sums[2] += static_cast<uint64_t>(records[i].UserTime);
@@ -72,10 +70,10 @@ bool SumProcessorTimes(Os& os, uint64_t* idle, uint64_t* kernel, uint64_t* user)
     return true;
 }
 
-bool Win32Os::QueryDiskPerformance(DeviceHandle device, DiskPerformance* record, uint32_t bytes) {
+bool Win32Os::QueryDiskPerformance(DeviceHandle device, DiskPerformance* record) {
     DWORD returned = 0;
     return DeviceIoControl(reinterpret_cast<HANDLE>(device), IOCTL_DISK_PERFORMANCE, nullptr, 0,
-                           record, bytes, &returned, nullptr) != 0;
+                           record, sizeof *record, &returned, nullptr) != 0;
 }
 
 bool Win32Os::QueryDiskFreeSpace(const char* path, uint64_t* totalBytes, uint64_t* totalFreeBytes) {
@@ -135,4 +133,4 @@ int Win32Os::ShowMessageBox(WindowHandle owner, const char* text, const char* ca
     return MessageBoxA(reinterpret_cast<HWND>(owner), text, caption, style);
 }
 
-int Win32Os::RunCommand(const char* command) { return std::system(command); }
+void Win32Os::RunCommand(const char* command) { std::system(command); }

@@ -1,0 +1,15 @@
+#pragma once
+// The main dialog: the program's one window and its spine. Its procedure
+// handles initialisation, the commands, the unit list's notifications, the
+// timers that drive sampling and the tray, and the tray icons' mouse messages.
+#include <windows.h>
+
+#include "dialog/dialog_state.h"
+#include "platform/indicator_types.h"
+
+constexpr UINT WM_TRAYICON = kTrayCallbackMessage;   // every tray icon's mouse messages
+constexpr UINT WM_DEFERRED_START = WM_APP;          // posted once at the end of initialisation
+
+// The dialog procedure. The initialisation parameter is the DialogState,
+// whose options hold ProcessorCount and whose CurrentUnit is the discovered list.
+INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

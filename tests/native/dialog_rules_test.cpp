@@ -1,0 +1,98 @@
+// The portable rules of the dialog and of the command line; the controls
+// themselves are driven under Wine.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "dialog/option_rules.h"
+#include "dialog/unit_list_text.h"
+#include "shell/command_line.h"
+
+TEST(DialogRules, PortBitBoxesEnablingRulesAndNumberRanges) {
+    // box, state -> read and write masks after it, from 0x5A and 0xA5: each box
+    // moves its own bit of its own mask; an indeterminate box changes nothing.
+    const struct { int id, state, read, write; } boxes[] = {
+        {IDC_READ_BIT1, 1, 0x5B, 0xA5}, {IDC_READ_BIT2, 0, 0x58, 0xA5}, {IDC_READ_BIT8, 1, 0xDA, 0xA5},
+        {IDC_WRITE_BIT1, 0, 0x5A, 0xA4}, {IDC_WRITE_BIT2, 1, 0x5A, 0xA7}, {IDC_WRITE_BIT8, 0, 0x5A, 0x25},
+        {IDC_WRITE_BIT3, 2, 0x5A, 0xA5}, {IDC_SHOW_IN_TRAY, 1, 0x5A, 0xA5}, {IDC_READ_BIT8 + 1, 1, 0x5A, 0xA5}};
+    for (const auto& b : boxes) {
+        Unit unit{};
+        unit.parallelPortReadMask = 0x5A;
+        unit.parallelPortWriteMask = 0xA5;
+        ApplyPortBitState(unit, b.id, b.state);
+        EXPECT_EQ(b.read << 8 | b.write, unit.parallelPortReadMask << 8 | unit.parallelPortWriteMask) << b.id;
+    }
+    EXPECT_EQ("1110000", std::to_string(PortBitChecked(0x42, 1)) + std::to_string(PortBitChecked(0xC0, 7)) +
+                           std::to_string(PortBitChecked(0x43, 0)) + std::to_string(PortBitChecked(0xFF, 8)) +
+                           std::to_string(PortBitChecked(0xFF, -1)) + std::to_string(PortBitChecked(0, 3)) +
+                           std::to_string(PortBitChecked(0x08, 2)));
+    // single icon, LED, processors -> LED box, static box, multi-CPU box enabled.
+    const struct { int32_t single, led; uint32_t cpus; const char* enabled; } rules[] = {
+        {0, 1, 1, "000"}, {0, 1, 2, "001"}, {1, 0, 0, "100"}, {1, 1, 1, "110"}};
+    for (const auto& r : rules) {
+        GlobalOptions o{};
+        o.SingleIconMode = r.single;
+        o.KeyboardLED = r.led;
+        o.ProcessorCount = r.cpus;
+        EXPECT_EQ(r.enabled, std::to_string(KeyboardLedBoxEnabled(o)) + std::to_string(StaticIconBoxEnabled(o)) +
+                                 std::to_string(MultiCpuBoxEnabled(o)));
+    }
+    // typed -> activity interval, load interval, delay (compared signed).
+    const struct { uint32_t typed, poll, meter; int32_t delay; } ranges[] = {
+        {0, 25, 25, 1}, {24, 25, 25, 24}, {25, 25, 25, 25}, {301, 301, 301, 300}, {10001, 10000, 10001, 300},
+        {50001, 10000, 50000, 300}, {2147483648u, 10000, 50000, 1}};
+    for (const auto& r : ranges) {
+        EXPECT_EQ(r.poll, ClampPollInterval(r.typed)) << r.typed;
+        EXPECT_EQ(r.meter, ClampMeterInterval(r.typed)) << r.typed;
+        EXPECT_EQ(r.delay, ClampStartDelay(r.typed)) << r.typed;
+    }
+}
+
+TEST(DialogRules, UnitListCells) {
+    // kind, value -> "Free %" when the list is filled, then at each refresh
+    // (the free share of a load).
+    const struct { uint32_t kind; int32_t value; const char* filled; const char* refreshed; } cases[] = {
+        {DRIVE_FIXED, 37, "37%", "37%"}, {DRIVE_NO_ROOT_DIR, -1, "-1%", "-1%"}, {UNIT_CPU, 30, "30%", "70%"},
+        {UNIT_RAM, 0, "0%", "100%"}, {UNIT_VRAM, 99, "99%", "1%"}, {UNIT_NIC, 0, "0%", "100%"},
+        {UNIT_NIC + 1, 1, "1%", "1%"}, {UNIT_CPU, INT32_MIN, "-2147483648%", "2147483748%"}};
+    for (const auto& c : cases) {
+        Unit unit{};
+        unit.kind = c.kind;
+        unit.value = c.value;
+        EXPECT_STREQ(c.filled, FillCellText(unit, kColumnFree).data()) << c.kind;
+        EXPECT_STREQ(c.refreshed, RefreshCellText(unit, kColumnFree).data()) << c.kind;
+    }
+    Unit unit{};
+    unit.kind = 9;
+    std::memset(unit.name, 'n', sizeof unit.name);   // a full buffer without its zero
+    std::strcpy(unit.label, "System");
+    std::strcpy(unit.fileSystem, "NTFS");
+    unit.parallelPortEnabled = 1;
+    const std::string cells[] = {std::string(63, 'n'), "???", "0%", "No", "System", "NTFS", "0x378", ""};
+    for (int column = 0; column <= 7; ++column)
+        EXPECT_EQ(cells[column], FillCellText(unit, column).data()) << "column " << column;
+    unit.parallelPortEnabled = 0;
+    EXPECT_STREQ("No", RefreshCellText(unit, kColumnPort).data());
+    EXPECT_STREQ("", RefreshCellText(unit, kColumnTray).data()) << "only two columns are refreshed";
+}
+
+TEST(DialogRules, CommandTailAndStartupSwitch) {
+    const struct { const char* line; const char* tail; } lines[] = {
+        {"\"C:\\Program Files\\blinkwatch.exe\" /STARTUP", "/STARTUP"}, {"\"C:\\a b\\b.exe\"   \t -s x", "-s x"},
+        {"\"C:\\b.exe\"/startup", "/startup"}, {"\"\" rest", "rest"}, {"b.exe\t\t  a  b", "a  b"},
+        {"\"C:\\Program Files\\b.exe /StartUp", "\"C:\\Program Files\\b.exe /StartUp"},   // no closing quote
+        {"b.exe   ", ""}, {"", ""}, {"  leading", "leading"}};
+    for (const auto& l : lines) EXPECT_STREQ(l.tail, CommandTail(l.line)) << "[" << l.line << "]";
+    EXPECT_STREQ("", CommandTail(nullptr));
+    const struct { const char* tail; bool found; const char* lowered; } switches[] = {
+        {"/STARTUP", true, "/startup"}, {"-StartUp", true, "-startup"}, {"x/startupy", true, "x/startupy"},
+        {"a -STARTUPS", true, "a -startups"}, {"", false, ""}, {"startup", false, "startup"},
+        {"/start up", false, "/start up"}, {"/\xC4STARTUP", false, "/\xC4startup"}};
+    for (const auto& s : switches) {
+        std::string tail = s.tail;
+        EXPECT_EQ(s.found, HasStartupSwitch(tail.data())) << "[" << s.tail << "]";
+        EXPECT_EQ(s.lowered, tail);
+    }
+    EXPECT_FALSE(HasStartupSwitch(nullptr));
+}

@@ -1,0 +1,93 @@
+#include "fake_os.h"
+#include "units/discovery.h"
+
+namespace {
+
+void AddNic(FakeOs& os, uint32_t type, const std::string& description, uint32_t length) {
+    IfRow& row = os.AddInterface(static_cast<uint32_t>(os.interfaces.size()), 0, 0);
+    row.dwType = type;
+    std::memcpy(row.bDescr, description.data(), description.size());
+    row.dwDescrLen = length;
+}
+
+struct Discovered {
+    Unit* list = nullptr;
+    int exitCode;
+    Discovered(FakeOs& os, uint32_t processors) {
+        GlobalOptions options{};
+        options.ProcessorCount = processors;
+        exitCode = DiscoverUnits(os, &list, options);
+    }
+    ~Discovered() { FreeUnitList(list); }
+    // Every element from head to tail: "name/kind/trayId/hidden/dirty/label/fileSystem/index".
+    std::string Listing() {
+        std::string text;
+        WalkAll(list, [&](Unit& u) {
+            char line[1024];
+            std::snprintf(line, sizeof line, "%s/%u/%d/%d/%d/%s/%s/%u,%d\n", u.name, u.kind, u.trayId, u.hidden,
+                          u.dirty, u.label, u.fileSystem, u.cpuIndex, u.nicIndex);
+            text += line;
+            EXPECT_EQ("0 1", std::to_string(u.enabled) + " " + std::to_string(u.showInTray)) << u.name;
+        });
+        return text;
+    }
+};
+
+}  // namespace
+
+TEST(Discovery, MachineInListOrderWithNamesKindsAndTrayIds) {
+    FakeOs os;
+    os.devices = {"\\\\.\\PHYSICALDRIVE0", "\\\\.\\PHYSICALDRIVE254", "\\\\.\\C:", "\\\\.\\D:", "\\\\.\\Z:"};
+    os.driveTypes = {{"PHYSICALDRIVE0", 1}, {"PHYSICALDRIVE254", 1}, {"C:", 3}, {"D:", 5}, {"Z:", 3}};
+    os.volumes = {{"C:\\", "System|NTFS"}, {"Z:\\", "|FAT"}};
+    AddNic(os, 24, "MS TCP Loopback interface", 25);
+    AddNic(os, 6, "Realtek PCIe GbE Family Controller", 34);
+    AddNic(os, 71, "junk after the length", 0);
+    Discovered d(os, 2);
+    ASSERT_EQ(0, d.exitCode);
+    EXPECT_EQ(nullptr, d.list->next) << "the handle rests on the end marker";
+    EXPECT_EQ("/0/0/1/0///0,0\n"
+              "\\\\.\\PHYSICALDRIVE0/1/100/0/1///0,0\n\\\\.\\PHYSICALDRIVE254/1/101/0/1///0,0\n"
+              "\\\\.\\C:/3/102/0/1/System/NTFS/0,0\n\\\\.\\D:/5/103/1/1/N/A/N/A/0,0\n\\\\.\\Z:/3/104/0/1//FAT/0,0\n"
+              "CPU #0 Usage/4095/105/0/1///0,0\nCPU #1 Usage/4095/106/0/1///1,0\n"
+              "RAM Usage/4096/107/0/1///0,0\nVRAM Usage/4097/108/0/1///0,0\n"
+              "NIC #0 Usage/4098/109/0/1/MS TCP Loopback interface/Loopback/0,0\n"
+              "NIC #1 Usage/4098/110/0/1/Realtek PCIe GbE Family Co/Ethernet/0,1\n"
+              "NIC #2 Usage/4098/111/0/1//Unknown/0,2\n/0/0/1/0///0,0\n",
+              d.Listing());
+    EXPECT_EQ(279, os.calls["OpenDevice"]) << "drives 0..254 and letters C..Z, with no early stop";
+    EXPECT_EQ(5, os.calls["CloseDevice"]);
+}
+
+TEST(Discovery, ProcessorCountsAndTheInterfaceTableAnswers) {
+    // processors -> the CPU Units' names.
+    const struct { uint32_t processors; std::string names; } counts[] = {
+        {0, ""}, {1, "CPU Usage,"}, {3, "CPU #0 Usage,CPU #1 Usage,CPU #2 Usage,"}};
+    for (const auto& c : counts) {
+        FakeOs os;
+        Discovered d(os, c.processors);
+        std::string names;
+        WalkAll(d.list, [&](Unit& u) { names += u.kind == UNIT_CPU ? std::string(u.name) + "," : ""; });
+        EXPECT_EQ(c.names, names);
+    }
+    FakeOs many;
+    Discovered d40(many, 40);
+    EXPECT_EQ(31u, FindUnitByName(d40.list, "RAM Usage")->prev->cpuIndex) << "at most 32 processors";
+    // The first answer must ask for a bigger buffer; anything else ends the
+    // program with 1 and leaves no list. A failing fetch leaves no network Units.
+    for (uint32_t answer : {kErrorSuccess, 50u, 87u, 1u}) {
+        FakeOs os;
+        AddNic(os, 6, "eth0", 4);
+        os.probeAnswer = answer;
+        Discovered d(os, 1);
+        EXPECT_EQ(kDiscoveryExitCode, d.exitCode) << "answer " << answer;
+        EXPECT_EQ(nullptr, d.list);
+    }
+    FakeOs os;
+    AddNic(os, 6, "eth0", 4);
+    os.fetchAnswer = 31;
+    Discovered d(os, 1);
+    ASSERT_EQ(0, d.exitCode);
+    EXPECT_EQ(nullptr, FindUnitByName(d.list, "VRAM Usage")->next->next) << "no network Unit";
+    EXPECT_EQ(LastUnit(d.list), FindUnitByName(d.list, "vram usage")) << "names are compared byte for byte";
+}

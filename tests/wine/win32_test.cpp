@@ -1,0 +1,306 @@
+// Win32Os against Wine's real services, the settings file on disk, icons pixel by pixel, the main dialog.
+#include <winsock2.h>
+#include <windows.h>
+#include <commctrl.h>
+#include <iphlpapi.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <numeric>
+#include <thread>
+
+#include "dialog/main_dialog.h"
+#include "dialog/unit_list_text.h"
+#include "dialog/unit_list_view.h"
+#include "platform/win32/win32_os.h"
+#include "resources/icon_ids.h"
+#include "resources/resource_ids.h"
+#include "sampling/network.h"
+#include "settings/settings_file.h"
+#include "units/discovery.h"
+#include "units/unit_list.h"
+#include "gdi_count.h"   // last: its macros count this file's own calls too
+
+namespace {
+
+struct RecordingOs : Win32Os {   // the real profile functions, each write recorded
+    std::vector<std::vector<std::string>> writes;   // section, key, value
+    bool WriteProfileValue(const char* section, const char* key, const char* value, const char* path) override {
+        writes.push_back({section, key, value});
+        return Win32Os::WriteProfileValue(section, key, value, path);
+    }
+};
+
+// An icon's colour bitmap, then its mask, as pixels 0xRRGGBB, row 0 on top; none unless it is 32 x 32.
+std::vector<uint32_t> ReadIcon(IconHandle icon) {
+    ICONINFO info{};
+    BITMAP size{};
+    GetIconInfo(reinterpret_cast<HICON>(icon), &info);
+    GetObjectA(info.hbmColor, sizeof size, &size);
+    std::vector<uint32_t> pixels(2048);
+    BITMAPINFO format{{sizeof format.bmiHeader, 32, -32, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+    HDC screen = GetDC(nullptr);
+    GetDIBits(screen, info.hbmColor, 0, 32, pixels.data(), &format, DIB_RGB_COLORS);
+    GetDIBits(screen, info.hbmMask, 0, 32, pixels.data() + 1024, &format, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return size.bmWidth == 32 && size.bmHeight == 32 ? pixels : std::vector<uint32_t>();
+}
+
+std::vector<std::string> Cells(HWND view) {   // row by row
+    std::vector<std::string> cells;
+    char text[kCellLength];
+    for (int k = 0; k < ListView_GetItemCount(view) * kUnitListColumnCount; ++k) {
+        ListView_GetItemText(view, k / kUnitListColumnCount, k % kUnitListColumnCount, text, sizeof text);
+        cells.push_back(text);
+    }
+    return cells;
+}
+
+}  // namespace
+
+TEST(Win32Os, ServicesAgreeWithWhatWineReports) {
+    Win32Os os;
+    SYSTEM_INFO system;
+    GetSystemInfo(&system);
+    GlobalOptions options{};
+    options.ProcessorCount = system.dwNumberOfProcessors;
+    Unit *list = nullptr, *loopback = nullptr;
+    ASSERT_EQ(0, DiscoverUnits(os, &list, options));
+    int32_t nextId = kFirstTrayId;
+    DWORD cpus = 0, nics = 0, interfaces = 0;
+    WalkForward(list, [&](Unit& unit) {
+        EXPECT_EQ(unit.prev == nullptr ? 0 : nextId++, unit.trayId) << unit.name;   // none for the start marker
+        cpus += unit.kind == UNIT_CPU;
+        nics += unit.kind == UNIT_NIC;
+        if (std::strcmp(unit.fileSystem, "Loopback") == 0) loopback = &unit;
+    });
+    GetNumberOfInterfaces(&interfaces);   // the interface table's rows
+    EXPECT_EQ(interfaces, nics);
+    EXPECT_EQ(std::min<DWORD>(system.dwNumberOfProcessors, kMaxProcessors), cpus);
+    const Unit& c = *FindUnitByName(list, "\\\\.\\C:");
+    EXPECT_EQ(std::pair(static_cast<uint32_t>(DRIVE_FIXED), 0), std::pair(c.kind, c.hidden)) << "C:, listed";
+
+    ASSERT_NE(nullptr, loopback) << "Wine always lists the loopback interface, whose traffic the step sees";
+    SamplerState state{};
+    NetworkStep(os, *loopback, state);
+    const uint32_t in = loopback->readCounter, out = loopback->writeCounter;
+    WSADATA wsa;
+    WSAStartup(MAKEWORD(2, 2), &wsa);
+    SOCKET sender = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    sockaddr_in discard{AF_INET, htons(9), {{{127, 0, 0, 1}}}, {}};   // the discard port of this machine
+    std::vector<char> data(60000, 'b');
+    EXPECT_EQ(60000, sendto(sender, data.data(), 60000, 0, reinterpret_cast<sockaddr*>(&discard), sizeof discard));
+    closesocket(sender);
+    NetworkStep(os, *loopback, state);
+    EXPECT_GE(std::min(loopback->readCounter - in, loopback->writeCounter - out), 60000u) << "received and sent";
+    EXPECT_EQ(ACTIVITY_READWRITE, loopback->activity);
+    FreeUnitList(list);
+
+    uint64_t times[3] = {}, sums[3] = {};   // idle, kernel, user
+    std::vector<ProcessorTimes> cpu(kMaxProcessors);
+    uint32_t bytes = 0;
+    auto busy = [&] {   // of all processors, and of processor 0
+        EXPECT_TRUE(os.QuerySystemTimes(&times[0], &times[1], &times[2]));
+        EXPECT_EQ(kStatusSuccess, os.QueryProcessorTimes(cpu.data(), kMaxProcessors * 48, &bytes));
+        return std::pair(times[1] + times[2] - times[0], cpu[0].KernelTime + cpu[0].UserTime - cpu[0].IdleTime);
+    };
+    const auto before = busy();
+    const DWORD start = GetTickCount();
+    std::thread([start] {   // processor 0 busy for half a second
+        for (SetThreadAffinityMask(GetCurrentThread(), 1); GetTickCount() - start < 500;) continue;
+    }).join();
+    const uint64_t half = (GetTickCount() - start) * 10000ull / 2;   // in 100 ns units
+    const auto after = busy();
+    EXPECT_GE(after.first - before.first, half) << "all processors";
+    EXPECT_GE(static_cast<uint64_t>(after.second - before.second), half) << "processor 0";
+    ASSERT_TRUE(SumProcessorTimes(os, &sums[0], &sums[1], &sums[2]));   // the Windows 2000 fallback
+    busy();
+    for (int k = 0; k < 3; ++k) EXPECT_NEAR(times[k], sums[k], 1e6 * system.dwNumberOfProcessors) << "time " << k;
+
+    MemoryStatus status{sizeof status, 0, 0, 0, 0, 0, 0, 0, 0};
+    MEMORYSTATUSEX real{sizeof real, 0, 0, 0, 0, 0, 0, 0, 0};
+    ASSERT_TRUE(os.QueryMemoryStatus(&status) && GlobalMemoryStatusEx(&real));
+    EXPECT_EQ(std::pair(real.ullTotalPhys, real.ullTotalPageFile),
+              std::pair(status.ullTotalPhys, status.ullTotalPageFile));
+    DiskPerformance record{};
+    DeviceHandle drive = os.OpenDevice("\\\\.\\PHYSICALDRIVE0");
+    EXPECT_FALSE(os.QueryDiskPerformance(drive, &record)) << "Wine has no disk performance counters";
+    os.CloseDevice(drive);
+    uint64_t total = 0, free = 0;
+    ULARGE_INTEGER size{};
+    ASSERT_TRUE(os.QueryDiskFreeSpace("\\\\.\\C:\\", &total, &free));
+    ASSERT_TRUE(GetDiskFreeSpaceExA("C:\\", nullptr, &size, nullptr));
+    EXPECT_EQ(size.QuadPart, total);
+    EXPECT_LT(free, total);
+    EXPECT_EQ(nullptr, os.LoadPortLibrary("inpout32.dll")) << "none on the search path";
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    LibraryHandle library = os.LoadPortLibrary(std::strcat(path, "\\..\\port\\inpout32.dll"));   // the stand-in
+    ASSERT_NE(nullptr, library) << path;
+    os.WritePortByte(os.FindPortOutput(library, "Out32"), 0x378, 0xA5);
+    FARPROC lastCall = GetProcAddress(reinterpret_cast<HMODULE>(library), "LastOut32");   // answers a long
+    EXPECT_EQ(0x378L << 16 | 0xA5, static_cast<long>(lastCall()));
+}
+
+TEST(Win32Settings, AFileWrittenFromNothingReadsBackInAnyLetterCaseAndKeepsUnknownKeys) {
+    RecordingOs os;
+    GlobalOptions saved{}, loaded{};   // every option random, every Unit setting changed: none at its default
+    for (size_t k = 0; k < sizeof saved; ++k) reinterpret_cast<unsigned char*>(&saved)[k] = std::rand() & 0xFF;
+    const char* path = std::strcpy(loaded.SettingsPath, std::strcpy(saved.SettingsPath, "C:\\bw-settings-test.ini"));
+    DeleteFileA(path);
+    Unit *list = nullptr, *again = nullptr;
+    for (const char* name : {"", "\\\\.\\C:", "CPU Usage", "NIC #0 Usage", ""}) {
+        for (Unit** to : {&list, &again}) AppendUnit(to), std::strcpy((*to)->name, name);
+        list->enabled = list->parallelPortEnabled = list->parallelPortReadMask = list->parallelPortWriteMask = 1;
+        list->showInTray = 0;
+    }
+    SaveSettings(os, list, saved);
+    // General options first, then a section per Unit in list order, keys in the order written. Wine
+    // keeps the start marker's empty-named section as keys ahead of the first header.
+    std::vector<std::string> sections;
+    std::map<std::string, std::string> keys;
+    for (const auto& write : os.writes) {
+        if (keys.count(write[0]) == 0) sections.push_back(write[0]);
+        keys[write[0]] += write[1] + "=" + write[2] + "\r\n";
+    }
+    EXPECT_EQ((std::vector<std::string>{kGeneralSection, "", "\\\\.\\C:", "CPU Usage", "NIC #0 Usage"}), sections);
+    std::string expected = keys[""], text;
+    for (const std::string& section : sections)
+        if (!section.empty()) expected += "[" + section + "]\r\n" + keys[section];
+    std::getline(std::ifstream(path, std::ios::binary), text, '\0');
+    EXPECT_EQ(expected, text);
+    // Lower-cased, with another program's section and key: it loads, writes back the same, keeps the rest.
+    for (char& letter : text) letter = static_cast<char>(std::tolower(letter));
+    std::ofstream(path, std::ios::binary) << text << "[other program]\r\nx=1\r\n";
+    WritePrivateProfileStringA(kGeneralSection, "FutureOption", "2", path);
+    const auto firstWrites = std::move(os.writes);
+    LoadSettings(os, again, loaded);
+    SaveSettings(os, again, loaded);
+    EXPECT_EQ(firstWrites, os.writes);
+    EXPECT_EQ(2u, GetPrivateProfileIntA("generaloptions", "futureoption", 0, path));
+    EXPECT_EQ(1u, GetPrivateProfileIntA("Other Program", "X", 0, path));
+    for (Unit* any : {list, again}) FreeUnitList(any);
+    DeleteFileA(path);
+}
+
+TEST(Win32Icons, ProgramIconsDrawingsOnThemAndTheirGdiObjects) {
+    Win32Os os;
+    for (int id : {IDI_READ, IDI_WRITE, IDI_READWRITE, IDI_IDLE, IDI_ALT_IDLE, IDI_ALT_READ, IDI_ALT_WRITE,
+                   IDI_ALT_READWRITE, IDI_METER})
+        EXPECT_EQ(2048u, ReadIcon(os.LoadProgramIcon(nullptr, id)).size()) << "icon " << id << " is 32 x 32";
+    IconHandle meterBase = os.LoadProgramIcon(nullptr, IDI_METER), idleBase = os.LoadProgramIcon(nullptr, IDI_IDLE);
+    const std::vector<uint32_t> base = ReadIcon(meterBase), idle = ReadIcon(idleBase);
+    // Meters: barPercent x 31 / 100 rows of bar in column 0, where the number never is; mask, last row, column kept.
+    const struct { int32_t percent; bool hasBar; int rows; } cases[] = {
+        {0, true, 0}, {3, true, 0}, {4, true, 1}, {50, true, 15}, {100, true, 31}, {100, false, 0}};
+    for (const auto& c : cases) {
+        IconHandle icon = os.DrawIconMeter(meterBase, {c.percent, c.percent, {0, 0, 64}, c.hasBar, {200, 100, 50}});
+        const std::vector<uint32_t> drawn = ReadIcon(icon);
+        os.ReleaseIcon(icon);
+        ASSERT_EQ(2048u, drawn.size());
+        for (int k = 0; k < 2048; ++k) {
+            const int x = k % 32, y = k / 32 % 32;
+            const uint32_t fill = y >= 31 - c.rows ? 0xC86432 : 0x000040;
+            EXPECT_EQ(x == 31 || y == 31 || k >= 1024 ? base[k] : x == 0 ? fill : drawn[k], drawn[k])
+                << c.percent << "%, pixel " << k;
+        }
+    }
+    IconHandle letter = os.DrawIconText(idleBase, "C");
+    std::vector<uint32_t> drawn = ReadIcon(letter);
+    os.ReleaseIcon(letter);
+    EXPECT_GT(std::inner_product(idle.begin(), idle.end(), drawn.begin(), 0, std::plus<>(), std::not_equal_to<>()), 10);
+    std::copy(idle.begin(), idle.begin() + 1024, drawn.begin());
+    EXPECT_EQ(idle, drawn) << "the letter changes colour pixels only";
+    EXPECT_EQ(base, ReadIcon(meterBase)) << "the base icon is left intact";
+
+    // A thousand redraws as the presenter makes them, on the previous meter then released, leave one meter.
+    const long live = gdiLiveObjects;
+    IconHandle meter = meterBase;
+    for (int k = 0; k < 1000; ++k) {
+        IconHandle next = os.DrawIconMeter(meter, {k % 101, k % 101, {0, 0, 64}, true, {200, 100, 50}});
+        if (meter != meterBase && next != meter) os.ReleaseIcon(meter);
+        meter = next;
+    }
+    EXPECT_EQ(live + 1, gdiLiveObjects) << "the last meter";
+    os.ReleaseIcon(meter);
+    EXPECT_EQ(live, gdiLiveObjects);
+}
+
+TEST(Win32Dialog, UnitListAndOptionsPanelAreWiredToTheUnitsAndOptions) {
+    Win32Os os;
+    DialogState state{&os};
+    std::vector<Unit*> listed;   // all but the markers and the CD-ROM letter, in list order
+    for (const char* name : {"", "\\\\.\\PHYSICALDRIVE0", "\\\\.\\C:", "\\\\.\\D:", "CPU Usage", ""}) {
+        Unit& unit = (AppendUnit(&state.CurrentUnit), *state.CurrentUnit);
+        std::snprintf(unit.label, sizeof unit.label, "Label of %s", std::strcpy(unit.name, name));
+        unit.kind = name[0] == 'C' ? UNIT_CPU : std::strstr(name, "D:") != nullptr ? DRIVE_CDROM : DRIVE_FIXED;
+        unit.hidden = name[0] == '\0' || unit.kind == DRIVE_CDROM;
+        if (unit.hidden == 0) listed.push_back(&unit);
+    }
+    HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MAIN), nullptr,
+                                     MainDialogProc, reinterpret_cast<LPARAM>(&state));
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    // Stopped while no Unit is enabled (defaults were loaded): no drive is sampled, no icon reaches the tray.
+    SendMessageA(dialog, WM_COMMAND, IDC_START, 0);
+    HWND view = GetDlgItem(dialog, IDC_UNIT_LIST);
+    std::vector<std::string> cells;
+    for (int k = 0; k < 3 * kUnitListColumnCount; ++k)
+        cells.push_back(FillCellText(*listed[k / kUnitListColumnCount], k % kUnitListColumnCount).data());
+    EXPECT_EQ(cells, Cells(view));
+
+    // A ctrl-click, which the list view itself adds to the selection, leaves its row alone selected.
+    Unit& c = *listed[1];
+    c.showInTray = 0;
+    c.parallelPortReadMask = 0x80;
+    ListView_SetItemState(view, 0, LVIS_SELECTED, LVIS_SELECTED);
+    RECT row{};
+    ListView_GetItemRect(view, 1, &row, LVIR_LABEL);
+    PostMessageA(view, WM_LBUTTONDOWN, MK_LBUTTON | MK_CONTROL, MAKELPARAM(row.left + 4, row.top + 4));
+    PostMessageA(view, WM_LBUTTONUP, MK_CONTROL, MAKELPARAM(row.left + 4, row.top + 4));
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    EXPECT_EQ(1, ListView_GetNextItem(view, -1, LVNI_SELECTED));
+    EXPECT_EQ(-1, ListView_GetNextItem(view, 1, LVNI_SELECTED));
+    ASSERT_EQ(&c, state.CurrentUnit);
+    EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(dialog, IDC_SHOW_IN_TRAY)) << "the panel shows the row's Unit";
+    EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(dialog, IDC_READ_BIT8));
+    // Only the selected row's check box acts on its Unit.
+    ListView_SetItemState(view, 0, INDEXTOSTATEIMAGEMASK(2), LVIS_STATEIMAGEMASK);
+    ListView_SetItemState(view, 1, INDEXTOSTATEIMAGEMASK(2), LVIS_STATEIMAGEMASK);
+    EXPECT_EQ(std::pair(0, 1), std::pair(listed[0]->enabled, c.enabled)) << "an unselected and the selected row";
+
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_KEYBOARD_LED)));
+    for (int id : {IDC_WRITE_BIT1, IDC_READ_BIT3, IDC_SHOW_IN_TRAY, IDC_PARALLEL_PORT, IDC_SINGLE_ICON})
+        SendDlgItemMessageA(dialog, id, BM_CLICK, 0, 0);
+    // Write and read mask, tray and port of the Unit, single icon mode, another Unit's port.
+    EXPECT_EQ((std::vector<int>{0x01, 0x84, 1, 1, 1, 0}),
+              (std::vector<int>{c.parallelPortWriteMask, c.parallelPortReadMask, c.showInTray,
+                                c.parallelPortEnabled, state.options.SingleIconMode, listed[2]->parallelPortEnabled}));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_KEYBOARD_LED))) << "single icon mode enables it";
+    SetDlgItemTextA(dialog, IDC_POLL_INTERVAL, "20000");
+    SetDlgItemTextA(dialog, IDC_METER_INTERVAL, "60000");
+    SetDlgItemTextA(dialog, IDC_START_DELAY, "999");
+    EXPECT_EQ((std::vector<int64_t>{10000, 50000, 300}), (std::vector<int64_t>{state.options.Pollinterval,
+              state.options.Pollintervalmeters, state.options.Startwithosdelay})) << "the options clamped";
+    EXPECT_EQ(20000u, GetDlgItemInt(dialog, IDC_POLL_INTERVAL, nullptr, FALSE)) << "the box as typed";
+
+    // A refresh rewrites "Free %" and "Port 0x378" from the Units, and only while the dialog is visible.
+    cells = Cells(view);
+    for (Unit* unit : listed) unit->value += 30, unit->showInTray ^= 1, unit->parallelPortEnabled ^= 1;
+    ShowWindow(dialog, SW_HIDE);
+    RefreshUnitList(dialog, state.CurrentUnit);
+    EXPECT_EQ(cells, Cells(view)) << "hidden";
+    ShowWindow(dialog, SW_SHOW);
+    RefreshUnitList(dialog, state.CurrentUnit);
+    for (int k = 0; k < 3 * kUnitListColumnCount; ++k)
+        if (k % kUnitListColumnCount == kColumnFree || k % kUnitListColumnCount == kColumnPort)
+            cells[k] = RefreshCellText(*listed[k / kUnitListColumnCount], k % kUnitListColumnCount).data();
+    EXPECT_EQ(cells, Cells(view));
+    DestroyWindow(dialog);
+    FreeUnitList(state.CurrentUnit);
+}
