@@ -8,6 +8,7 @@
 #include "dialog/unit_list_view.h"
 #include "resources/icon_ids.h"
 #include "resources/resource_ids.h"
+#include "sampling/drive.h"
 #include "sampling/poll_units.h"
 #include "settings/run_value.h"
 #include "settings/settings_file.h"
@@ -152,7 +153,10 @@ BOOL OnCommand(HWND dialog, DialogState& state, WPARAM wParam) {
         OnOnlineHelp();
         return FALSE;
     default:
-        OnOptionCommand(dialog, id, HIWORD(wParam), state.CurrentUnit, state.options);
+        // Another icon set sends every tooltip again, the drives' free space with it.
+        if (OnOptionCommand(dialog, id, HIWORD(wParam), state.CurrentUnit, state.options) &&
+            id == IDC_ALTERNATE_ICONS)
+            RefreshFreeSpace(*state.os, state.CurrentUnit);
         return FALSE;
     }
 }
@@ -184,6 +188,8 @@ void OnTimer(HWND dialog, DialogState& state, WPARAM timer) {
     if (timer == ids[0]) {
         OnActivityTick(dialog, state);
     } else if (timer == ids[1]) {
+        // The list shows the drives' free space, which passes ask only for tooltips.
+        if (IsWindowVisible(dialog)) RefreshFreeSpace(*state.os, state.CurrentUnit);
         RefreshUnitList(dialog, state.CurrentUnit);
     } else if (timer == ids[2]) {
         WalkAll(state.CurrentUnit, [](Unit& unit) {

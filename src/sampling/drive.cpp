@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "sampling/counters.h"
+#include "units/unit_list.h"
 
 namespace {
 
@@ -36,8 +37,8 @@ int32_t FreePercent(uint64_t free, uint64_t total) {
     return static_cast<int32_t>(whole * 100 + restPercent);
 }
 
-}  // namespace
-
+// The free-space figures of the Unit's volume: value (percent free, -1 when
+// unknown), freeScaled, totalScaled, sizeDivisor and sizeUnit.
 void ReadFreeSpace(Os& os, Unit& unit) {
     char path[kPathLength];
     RootPathOf(unit.name, path);
@@ -58,6 +59,8 @@ void ReadFreeSpace(Os& os, Unit& unit) {
     unit.freeScaled = static_cast<uint32_t>(free / divisor);
     unit.totalScaled = static_cast<uint32_t>(total / divisor);
 }
+
+}  // namespace
 
 void ShowPerfCounterWarning(Os& os, SamplerState& state) {
     // The flag falls before the box: the box's message loop runs further
@@ -83,7 +86,16 @@ bool DriveStep(Os& os, Unit& unit, SamplerState& state) {
     } else if (state.PerfCounterWarningPending) {
         ShowPerfCounterWarning(os, state);
     }
-    ReadFreeSpace(os, unit);
+    // Free space is shown only with the drive's tooltip, which is sent when
+    // the Unit is marked; asking it on every pass would cost a platform call
+    // for a figure nobody sees.
+    if (unit.dirty != 0) ReadFreeSpace(os, unit);
     os.CloseDevice(device);
     return true;
+}
+
+void RefreshFreeSpace(Os& os, Unit* list) {
+    WalkForward(list, [&os](Unit& unit) {
+        if (unit.enabled != 0 && IsSampledDrive(unit)) ReadFreeSpace(os, unit);
+    });
 }

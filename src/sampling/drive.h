@@ -17,14 +17,20 @@ constexpr uint32_t kPerfCounterWarningStyle = 0x2014;   // MB_YESNO | MB_ICONERR
 constexpr int kAnswerYes = 6;                            // IDYES
 constexpr const char* kEnableCountersCommand = "diskperf -y";
 
-// Samples one drive: its lights from the performance counters and its free
-// space. False when the drive cannot be opened; the Unit is then left as it was.
+// The drives a poll pass samples: physical drives and fixed drive letters.
+inline bool IsSampledDrive(const Unit& unit) {
+    return unit.kind == DRIVE_FIXED || unit.kind == DRIVE_NO_ROOT_DIR;
+}
+
+// Samples one drive: its lights from the performance counters, and its free
+// space when the Unit is marked for its tooltip to be sent. False when the
+// drive cannot be opened; the Unit is then left as it was.
 bool DriveStep(Os& os, Unit& unit, SamplerState& state);
+
+// The free space of every enabled drive that a pass samples, for when the
+// figures are about to be shown outside a tooltip.
+void RefreshFreeSpace(Os& os, Unit* list);
 
 // Offers to switch the counters on, once per process: clears the pending flag,
 // asks the user and on Yes runs the command.
 void ShowPerfCounterWarning(Os& os, SamplerState& state);
-
-// The free-space figures of the Unit's volume: value (percent free, -1 when
-// unknown), freeScaled, totalScaled, sizeDivisor and sizeUnit.
-void ReadFreeSpace(Os& os, Unit& unit);

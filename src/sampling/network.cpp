@@ -1,7 +1,6 @@
 #include "sampling/network.h"
 
 #include "sampling/counters.h"
-#include "units/interface_table.h"
 
 namespace {
 
@@ -40,8 +39,11 @@ int32_t LinkUsage(uint32_t inDelta, uint32_t outDelta, uint32_t elapsedMs, uint3
 }
 
 void SampleNetworkInterface(Os& os, Unit& unit, SamplerState& state) {
-    InterfaceTable table;
-    table.Fetch(os);
+    InterfaceTable& table = state.Interfaces;
+    if (!(state.InPollPass && state.TableTakenThisPass)) {
+        table.Fetch(os);
+        state.TableTakenThisPass = state.InPollPass;
+    }
     if (unit.nicIndex < 0 || static_cast<uint32_t>(unit.nicIndex) >= table.Rows()) {
         // Without a sample no traffic is seen: the usage figure falls with the
         // light instead of showing what the interface carried before it went away.

@@ -8,9 +8,10 @@
 #include "units/unit.h"
 
 // Reads the octet counters of table row unit.nicIndex into readCounter (in)
-// and writeCounter (out), and its usage into `value`. Any failure of the
-// table queries, or a row beyond the table, leaves the counters as they were
-// and the usage at 0.
+// and writeCounter (out), and its usage into `value`. The table is fetched
+// once per poll pass, for every network Unit of it. Any failure of the table
+// queries, or a row beyond the table, leaves the counters as they were and
+// the usage at 0.
 void SampleNetworkInterface(Os& os, Unit& unit, SamplerState& state);
 
 // Samples the interface and shows sending as ACTIVITY_WRITE, receiving as

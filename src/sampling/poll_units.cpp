@@ -12,8 +12,7 @@ namespace {
 // could not be opened.
 bool SampleUnit(Os& os, Unit& unit, const GlobalOptions& options, SamplerState& state) {
     bool sampled = true;
-    if (unit.kind == DRIVE_FIXED || unit.kind == DRIVE_NO_ROOT_DIR)
-        sampled = DriveStep(os, unit, state);
+    if (IsSampledDrive(unit)) sampled = DriveStep(os, unit, state);
     if (unit.kind == UNIT_CPU && unit.sampleDue != 0) CpuStep(os, unit, options, state);
     if (unit.kind == UNIT_RAM) RamStep(os, unit, state);
     if (unit.kind == UNIT_VRAM) VirtualRamStep(os, unit, state);
@@ -28,10 +27,10 @@ bool PollUnits(Os& os, Unit* list, const GlobalOptions& options, SamplerState& s
     // is passed over, and the pass still reports that it was incomplete.
     bool complete = true;
     // A pass may run inside another one (the warning box lets timer ticks
-    // through): the outer pass keeps its shared total.
+    // through): the outer pass keeps its shared total and table.
     bool outerPass = state.InPollPass;
     state.InPollPass = true;
-    if (!outerPass) state.TotalTakenThisPass = false;
+    if (!outerPass) state.TotalTakenThisPass = state.TableTakenThisPass = false;
     WalkForward(list, [&](Unit& unit) {
         if (unit.enabled == 0) return;
         if (!SampleUnit(os, unit, options, state)) complete = false;

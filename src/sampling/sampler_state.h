@@ -1,11 +1,12 @@
 #pragma once
 // The sampler's process-wide state: what the previous samples left behind for
-// the next ones. One plain record, zero apart from the pending warning, that
-// the program keeps for its whole run and a test can start afresh.
+// the next ones. One record, zero apart from the pending warning, that the
+// program keeps for its whole run and a test can start afresh.
 #include <array>
 #include <cstdint>
 
 #include "platform/sampling_records.h"
+#include "units/interface_table.h"
 
 constexpr uint32_t kMaxInterfaceRows = 256;    // interface rows whose usage is followed
 
@@ -35,9 +36,12 @@ struct SamplerState {
     bool PerfCounterWarningPending = true;   // falls at the first failed disk query
     // Within one poll pass the processor total is sampled once and shown by
     // every CPU Unit: a second sample right after the first would cover an
-    // empty interval and read 0.
+    // empty interval and read 0. The interface table, whose fetch is the
+    // dearest call of a pass, is fetched once and read by every network Unit.
     bool InPollPass = false;
     bool TotalTakenThisPass = false;
     int8_t TotalThisPass = 0;
+    bool TableTakenThisPass = false;
+    InterfaceTable Interfaces;               // kept between passes, grown when too small
     std::array<InterfaceSample, kMaxInterfaceRows> PrevInterfaceSamples{};
 };

@@ -1,6 +1,7 @@
 #include <random>
 
 #include "fake_os.h"
+#include "sampling/drive.h"
 #include "sampling/memory.h"
 #include "sampling/network.h"
 #include "sampling/poll_units.h"
@@ -51,20 +52,31 @@ TEST(Sampling, DriveLightsFollowTheCountersAndFreeSpaceTheVolume) {
         {false, 9 * kGiB, kGiB, "-1 1   0/0"}};
     for (const auto& v : volumes) {
         disk = {true, 6, 0, v.sized, v.total, v.free};
+        c.dirty = 1;   // its tooltip is about to be sent
         s.Poll();
         char figures[96];
         std::snprintf(figures, sizeof figures, "%d %d %c %u/%u", c.value, c.sizeDivisor, c.sizeUnit,
                       c.freeScaled, c.totalScaled);
         EXPECT_EQ(v.figures, figures) << "total " << v.total << ", free " << v.free;
     }
+    // Free space is asked only for a tooltip about to be sent, or on request
+    // for every enabled drive that passes sample.
+    c.dirty = 0;
+    disk = {true, 6, 0, true, 400, 100};
+    s.Poll();
+    EXPECT_EQ(-1, c.value);
+    s.list.Add("\\\\.\\E:", DRIVE_CDROM);
+    s.list.Add("\\\\.\\F:", DRIVE_FIXED).enabled = 0;
+    int asked = s.os.calls["QueryDiskFreeSpace"];
+    RefreshFreeSpace(s.os, s.list.end);
+    EXPECT_EQ("25 1", std::to_string(c.value) + " " + std::to_string(s.os.calls["QueryDiskFreeSpace"] - asked));
     std::strcpy(c.name, "\\\\.\\C:\\");   // a path already ending in a backslash gets no second one
     s.os.devices = {c.name};
     disk = {true, 0, 0, true, 100, 25};
-    s.Poll();
+    RefreshFreeSpace(s.os, s.list.end);
     EXPECT_EQ(25, c.value);
     std::memset(c.name, 'x', 259);   // and one without room for it is asked as it is
-    s.os.devices = {c.name};
-    s.Poll();
+    RefreshFreeSpace(s.os, s.list.end);
     EXPECT_EQ(-1, c.value);
 }
 
@@ -117,7 +129,7 @@ TEST(Sampling, SwitchedOffCountersWarnOnceAndKeepTheLight) {
                   "the following command: diskperf -y\ndo you want to try this now?\n|Blinkwatch FAILURE|8212"},
                   s.os.boxes);
         EXPECT_EQ(answer == 6 ? std::vector<std::string>{"diskperf -y"} : std::vector<std::string>{}, s.os.commands);
-        EXPECT_EQ("2/0 4 50", Light(c, c.readCounter, c.value)) << "the stale record is not taken";
+        EXPECT_EQ("2/0 4", Light(c) + " " + std::to_string(c.readCounter)) << "the stale record is not taken";
     }
 }
 
@@ -192,6 +204,7 @@ TEST(Sampling, MemoryLoadsAndFigures) {
 
 TEST(Sampling, NetworkLightsAndUsage) {
     Sampler s;
+    s.list.Add("NIC #0 Usage", UNIT_NIC);
     Unit& nic = s.list.Add("NIC #1 Usage", UNIT_NIC);
     nic.nicIndex = 1;
     s.os.AddInterface(7, 0, 0);
@@ -215,6 +228,7 @@ TEST(Sampling, NetworkLightsAndUsage) {
         EXPECT_EQ(step.light, Light(nic)) << "tick " << step.tick;
         EXPECT_EQ(step.usage, nic.value) << "tick " << step.tick;
     }
+    EXPECT_EQ(9, s.os.calls["QueryInterfaceTable"]) << "one table a pass for both Units, the size asked once";
     // A row beyond the table, or a table that cannot be had: no traffic, no usage.
     nic.nicIndex = 2;
     s.Poll();

@@ -23,17 +23,6 @@ struct IconParts {
     }
 };
 
-class MemoryDc {
-public:
-    MemoryDc() : dc_(CreateCompatibleDC(nullptr)) {}
-    ~MemoryDc() { if (dc_ != nullptr) DeleteDC(dc_); }
-    MemoryDc(const MemoryDc&) = delete;
-    MemoryDc& operator=(const MemoryDc&) = delete;
-    HDC get() const { return dc_; }
-private:
-    HDC dc_;
-};
-
 // The text and its font: as high as the bitmap, and as wide as the bitmap's
 // width divided by `widthDivisor` (never 0, which would ask for the font's
 // own, far wider, default).
@@ -46,21 +35,15 @@ struct TextStyle {
 // Draws the text centred in one line in `full` with a font as high as the
 // bitmap; should the font not be made, with the DC's own font. False when the
 // text was not drawn.
-bool DrawCentredText(HDC dc, RECT full, const BITMAP& bitmap, const TextStyle& style) {
-    LOGFONTA font{};
-    font.lfHeight = bitmap.bmHeight;
-    font.lfWidth = bitmap.bmWidth / style.widthDivisor > 0 ? bitmap.bmWidth / style.widthDivisor : 1;
-    font.lfQuality = ANTIALIASED_QUALITY;
-    std::snprintf(font.lfFaceName, sizeof font.lfFaceName, "%s", kFontFace);
-    HFONT handle = CreateFontIndirectA(&font);
-    HGDIOBJ previousFont = handle != nullptr ? SelectObject(dc, handle) : nullptr;
+bool DrawCentredText(IconDrawingTools& tools, HDC dc, RECT full, const BITMAP& bitmap,
+                     const TextStyle& style) {
+    LONG width = bitmap.bmWidth / style.widthDivisor;
+    HFONT font = tools.Font(bitmap.bmHeight, width > 0 ? width : 1);
+    HGDIOBJ previousFont = font != nullptr ? SelectObject(dc, font) : nullptr;
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, ToColorRef(style.colour));
     int height = DrawTextA(dc, style.text, -1, &full, kTextPlacement);
-    if (handle != nullptr) {
-        SelectObject(dc, previousFont);
-        DeleteObject(handle);
-    }
+    if (font != nullptr) SelectObject(dc, previousFont);
     return height != 0;
 }
 
@@ -69,21 +52,21 @@ bool DrawCentredText(HDC dc, RECT full, const BITMAP& bitmap, const TextStyle& s
 // Fills exclude the right and bottom edges, so the last column and row keep
 // the base icon's pixels.
 template <class Paint>
-HICON DrawOnIconCopy(HICON icon, const TextStyle& text, Paint paint) {
+HICON DrawOnIconCopy(IconDrawingTools& tools, HICON icon, const TextStyle& text, Paint paint) {
     IconParts parts;
     if (!GetIconInfo(icon, &parts.info)) return nullptr;
-    MemoryDc dc;
-    if (dc.get() == nullptr) return nullptr;
+    HDC dc = tools.Dc();
+    if (dc == nullptr) return nullptr;
     BITMAP bitmap{};
     if (parts.info.hbmColor == nullptr ||
         GetObjectA(parts.info.hbmColor, sizeof bitmap, &bitmap) == 0)
         return nullptr;
     RECT full{0, 0, bitmap.bmWidth - 1, bitmap.bmHeight - 1};
-    HGDIOBJ previous = SelectObject(dc.get(), parts.info.hbmColor);
+    HGDIOBJ previous = SelectObject(dc, parts.info.hbmColor);
     if (previous == nullptr) return nullptr;
-    paint(dc.get(), full, bitmap.bmHeight);
-    bool drawn = DrawCentredText(dc.get(), full, bitmap, text);
-    bool restored = SelectObject(dc.get(), previous) != nullptr;
+    paint(dc, full, bitmap.bmHeight);
+    bool drawn = DrawCentredText(tools, dc, full, bitmap, text);
+    bool restored = SelectObject(dc, previous) != nullptr;
     if (!drawn || !restored) return nullptr;
     HICON made = CreateIconIndirect(&parts.info);
     return made != nullptr ? made : icon;
@@ -97,17 +80,50 @@ void FillWith(HDC dc, const RECT& area, Rgb colour) {
 
 }  // namespace
 
-HICON DrawOverlayText(HICON icon, const char* text) {
-    if (text == nullptr) return nullptr;
-    TextStyle style{text, 3, kOverlayTextColour};
-    return DrawOnIconCopy(icon, style, [](HDC, const RECT&, int) {});
+IconDrawingTools::~IconDrawingTools() {
+    for (const SizedFont& sized : fonts_)
+        if (sized.font != nullptr) DeleteObject(sized.font);
+    if (dc_ != nullptr) DeleteDC(dc_);
 }
 
-HICON DrawMeterIcon(HICON icon, const MeterStyle& meter) {
+HDC IconDrawingTools::Dc() {
+    if (dc_ == nullptr) dc_ = CreateCompatibleDC(nullptr);
+    return dc_;
+}
+
+HFONT IconDrawingTools::Font(LONG height, LONG width) {
+    for (const SizedFont& sized : fonts_)
+        if (sized.font != nullptr && sized.height == height && sized.width == width) return sized.font;
+    LOGFONTA font{};
+    font.lfHeight = height;
+    font.lfWidth = width;
+    font.lfQuality = ANTIALIASED_QUALITY;
+    std::snprintf(font.lfFaceName, sizeof font.lfFaceName, "%s", kFontFace);
+    HFONT made = CreateFontIndirectA(&font);
+    if (made == nullptr) return nullptr;
+    // A free slot, or else the last one: no drawing holds a font when it ends.
+    SizedFont* slot = &fonts_.back();
+    for (SizedFont& sized : fonts_) {
+        if (sized.font != nullptr) continue;
+        slot = &sized;
+        break;
+    }
+    if (slot->font != nullptr) DeleteObject(slot->font);
+    *slot = {height, width, made};
+    return made;
+}
+
+HICON DrawOverlayText(IconDrawingTools& tools, HICON icon, const char* text) {
+    if (text == nullptr) return nullptr;
+    TextStyle style{text, 3, kOverlayTextColour};
+    return DrawOnIconCopy(tools, icon, style, [](HDC, const RECT&, int) {});
+}
+
+HICON DrawMeterIcon(IconDrawingTools& tools, HICON icon, const MeterStyle& meter) {
     char number[16];
     std::snprintf(number, sizeof number, "%d", meter.percent);
     TextStyle style{number, 4, kMeterTextColour};
-    return DrawOnIconCopy(icon, style, [&meter](HDC dc, const RECT& full, int height) {
+    return DrawOnIconCopy(tools, icon, style, [&meter](HDC dc, const RECT& full, int height) {
         FillWith(dc, full, meter.background);
         if (!meter.hasBar || height <= 1) return;
         // The bar's share of the painted rows, truncated; 64-bit, so that a

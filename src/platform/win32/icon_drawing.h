@@ -5,15 +5,41 @@
 // as the one it was drawn on.
 #include <windows.h>
 
+#include <array>
+
 #include "platform/indicator_types.h"
+
+// What every drawing uses and none changes: a memory device context and the
+// fonts by size. Each is made at the first drawing that needs it and kept,
+// since a meter is redrawn on every change of its load, and making a font and
+// fitting it to the DC is the dearest step of a drawing; all are released
+// with the object.
+class IconDrawingTools {
+public:
+    IconDrawingTools() = default;
+    ~IconDrawingTools();
+    IconDrawingTools(const IconDrawingTools&) = delete;
+    IconDrawingTools& operator=(const IconDrawingTools&) = delete;
+
+    HDC Dc();                              // null when none can be made
+    HFONT Font(LONG height, LONG width);   // null when none can be made
+
+private:
+    struct SizedFont {
+        LONG height, width;
+        HFONT font;
+    };
+    HDC dc_ = nullptr;
+    std::array<SizedFont, 4> fonts_{};     // icons come in one or two sizes
+};
 
 // A copy of `icon` with `text` centred on it in one line. `icon` is left
 // intact. Null on failure; `icon` itself when only the final icon creation
 // failed. The caller owns a new icon.
-HICON DrawOverlayText(HICON icon, const char* text);
+HICON DrawOverlayText(IconDrawingTools& tools, HICON icon, const char* text);
 
 // A load meter on a copy of `icon`: the background, a bar rising from the
 // bottom and the percentage. Null on failure; `icon` itself when only the
 // final icon creation failed. `icon` is not released here: the presenter
 // releases the meter it replaces, because only it knows which icons are shared.
-HICON DrawMeterIcon(HICON icon, const MeterStyle& style);
+HICON DrawMeterIcon(IconDrawingTools& tools, HICON icon, const MeterStyle& style);

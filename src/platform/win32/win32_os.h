@@ -2,6 +2,7 @@
 // The real operating system behind the Os seam: each service is the Win32
 // call the program needs, with its exact flags and sizes, and nothing more.
 #include "platform/os.h"
+#include "platform/win32/icon_drawing.h"
 
 class Win32Os : public Os {
 public:
@@ -49,6 +50,7 @@ public:
     void YieldTimeSlice() override;
 
 private:
+    IconDrawingTools drawing_;
     // Entry points looked up at run time and kept once found.
     void* ntQuerySystemInformation_ = nullptr;
     void* getSystemTimes_ = nullptr;

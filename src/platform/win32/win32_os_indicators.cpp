@@ -7,8 +7,6 @@
 
 #include <cstring>
 
-#include "platform/win32/icon_drawing.h"
-
 static_assert(kTrayAdd == NIM_ADD && kTrayModify == NIM_MODIFY && kTrayDelete == NIM_DELETE,
               "tray messages");
 static_assert(kTrayCallbackMessage == WM_USER + 6, "tray callback");
@@ -57,11 +55,11 @@ IconHandle Win32Os::LoadProgramIcon(WindowHandle dialog, int resourceId) {
 }
 
 IconHandle Win32Os::DrawIconText(IconHandle icon, const char* text) {
-    return FromIcon(DrawOverlayText(ToIcon(icon), text));
+    return FromIcon(DrawOverlayText(drawing_, ToIcon(icon), text));
 }
 
 IconHandle Win32Os::DrawIconMeter(IconHandle icon, const MeterStyle& style) {
-    return FromIcon(DrawMeterIcon(ToIcon(icon), style));
+    return FromIcon(DrawMeterIcon(drawing_, ToIcon(icon), style));
 }
 
 void Win32Os::ReleaseIcon(IconHandle icon) {
