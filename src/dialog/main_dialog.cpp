@@ -78,7 +78,9 @@ void OnStart(HWND dialog, DialogState& state) {
     SetDlgItemTextA(dialog, IDC_START, "Disable");
 }
 
-// Everything is written, the dialog's normal rectangle as it is now.
+// Everything is written, the dialog's normal rectangle as it is now. A file
+// that cannot be written (a folder the user may not write to) is said, not
+// passed over: the next start would quietly come back with other settings.
 void OnApply(HWND dialog, DialogState& state) {
     WINDOWPLACEMENT placement = {};
     placement.length = sizeof placement;
@@ -88,7 +90,13 @@ void OnApply(HWND dialog, DialogState& state) {
         state.options.WindowPosRight = placement.rcNormalPosition.right;
         state.options.WindowPosBottom = placement.rcNormalPosition.bottom;
     }
-    SaveSettings(*state.os, state.CurrentUnit, state.options);
+    if (SaveSettings(*state.os, state.CurrentUnit, state.options)) return;
+    const char* file = state.options.SettingsPath[0] != '\0' ? state.options.SettingsPath : kSettingsFileName;
+    char text[kPathLength + 128];
+    std::snprintf(text, sizeof text,
+                  "Blinkwatch could not write its settings to\n%s\n\nThe settings in that file stay as they were.",
+                  file);
+    MessageBoxA(dialog, text, "Blinkwatch", MB_ICONWARNING);
 }
 
 void OnAbout(HWND dialog) {
@@ -267,6 +275,28 @@ void OnTaskbarCreated(DialogState& state) {
 
 }  // namespace
 
+void RegisterMainDialogClass(HINSTANCE instance) {
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = DefDlgProcA;
+    windowClass.cbWndExtra = DLGWINDOWEXTRA;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = MAIN_DIALOG_CLASS;
+    RegisterClassA(&windowClass);
+}
+
+void ShowRunningDialog() {
+    HWND running = FindWindowA(MAIN_DIALOG_CLASS, nullptr);
+    if (running == nullptr) return;
+    DWORD process = 0;
+    GetWindowThreadProcessId(running, &process);
+    // This launch was started by the user and may take the foreground: it
+    // passes that on, for the running program to come to the front.
+    AllowSetForegroundWindow(process);
+    PostMessageA(running, WM_SHOW_REQUEST, 0, 0);
+}
+
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) return OnInitDialog(dialog, *reinterpret_cast<DialogState*>(lParam));
     if (GetWindowLongPtrA(dialog, DWLP_USER) == 0) return FALSE;
@@ -286,6 +316,9 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         return FALSE;
     case WM_DEFERRED_START:
         OnDeferredStart(dialog, state);
+        return FALSE;
+    case WM_SHOW_REQUEST:
+        SetVisible(dialog, state, true);
         return FALSE;
     case WM_PAINT:
         OnFirstPaint(dialog, state);

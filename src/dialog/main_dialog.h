@@ -9,7 +9,16 @@
 
 constexpr UINT WM_TRAYICON = kTrayCallbackMessage;   // every tray icon's mouse messages
 constexpr UINT WM_DEFERRED_START = WM_APP;          // posted once at the end of initialisation
+constexpr UINT WM_SHOW_REQUEST = WM_APP + 1;        // another launch asks for the window
+
+// Registers the dialog's window class (the dialog manager's own procedure and
+// extra bytes), which the template names.
+void RegisterMainDialogClass(HINSTANCE instance);
 
 // The dialog procedure. The initialisation parameter is the DialogState,
 // whose options hold ProcessorCount and whose CurrentUnit is the discovered list.
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// From another launch: asks the running program to show its window in front,
+// even a start-up launch that keeps it hidden.
+void ShowRunningDialog();

@@ -113,13 +113,21 @@ void RenewMeterIcon(UpdatePass& pass, Unit& unit) {
     unit.iconMeter = drawn;
 }
 
+// Sends the record as a change of its icon. The shell can lose an icon
+// without a word (its host restarted by hand, a policy, a full tray): then
+// the change fails and the icon is added again at once, as the record shows
+// it. False when that add fails too.
+bool ModifyOrAddAgain(Os& os, const TrayRecord& record) {
+    return os.NotifyTray(kTrayModify, record) || os.NotifyTray(kTrayAdd, record);
+}
+
 void ShowUnitChange(UpdatePass& pass, Unit& unit) {
     if (unit.iconIdle == nullptr) BuildUnitIcons(pass.os, pass.state, unit);
     if (unit.activity == ACTIVITY_METER) RenewMeterIcon(pass, unit);
     pass.record.id = static_cast<uint32_t>(unit.trayId);
     pass.record.icon = IconForActivity(unit);
     FormatTooltip(unit, pass.record.tip);
-    pass.os.NotifyTray(kTrayModify, pass.record);
+    if (!ModifyOrAddAgain(pass.os, pass.record)) unit.trayIconAdded = 0;   // added at the next update
     unit.dirty = 0;
 }
 
@@ -127,11 +135,10 @@ void PresentOwnIcon(UpdatePass& pass, Unit& unit) {
     if (unit.enabled != 0 && unit.showInTray != 0) {
         if (unit.trayIconAdded == 0) {
             // Added with whatever icon and tip the record holds; the Unit's
-            // own follow on the next update.
+            // own follow on the next update. A refused add is tried again then.
             pass.record.id = static_cast<uint32_t>(unit.trayId);
-            unit.trayIconAdded = unit.trayId;
             unit.dirty = 1;
-            pass.os.NotifyTray(kTrayAdd, pass.record);
+            if (pass.os.NotifyTray(kTrayAdd, pass.record)) unit.trayIconAdded = unit.trayId;
         } else if (unit.dirty != 0) {
             ShowUnitChange(pass, unit);
         }
@@ -153,15 +160,14 @@ void PresentSingleIcon(UpdatePass& pass) {
     TrayRecord& record = pass.record;
     if (pass.state.singleIconShown != 0) {
         // A folded load change (9 and up) keeps the icon the record holds.
-        if (pass.fold >= 0 && pass.fold < static_cast<int>(kFoldSlots.size()))
-            record.icon = pass.state.baseIcons[kFoldSlots[pass.fold]];
+        if (pass.fold < static_cast<int>(kFoldSlots.size())) record.icon = pass.state.baseIcons[kFoldSlots[pass.fold]];
         if (pass.options.KeyboardLED != 0)
             SetKeyboardLed(pass.os, kScrollLockKey, pass.fold != 0 ? 1 : 0);
         if (pass.pending) {
             std::snprintf(record.tip, sizeof record.tip, "%s", kSingleIconTip);
             if (pass.options.Staticicon != 0) record.icon = pass.state.baseIcons[kSlotIdle];
             record.id = kSingleIconTrayId;
-            pass.os.NotifyTray(kTrayModify, record);
+            if (!ModifyOrAddAgain(pass.os, record)) pass.state.singleIconShown = 0;   // added at the next update
             pass.pending = false;
         }
     } else if (pass.options.SingleIconMode != 0) {
@@ -169,8 +175,7 @@ void PresentSingleIcon(UpdatePass& pass) {
         record.id = kSingleIconTrayId;
         record.icon = pass.state.baseIcons[kSlotIdle];
         std::snprintf(record.tip, sizeof record.tip, "%s", kSingleIconTip);
-        pass.os.NotifyTray(kTrayAdd, record);
-        pass.state.singleIconShown = 1;
+        pass.state.singleIconShown = pass.os.NotifyTray(kTrayAdd, record) ? 1 : 0;
     }
 }
 
@@ -268,8 +273,6 @@ void RemoveTrayIcons(Os& os, WindowHandle dialog, Unit* list) {
 
 void RemoveSingleIcon(Os& os, WindowHandle dialog, PresenterState& state) {
     if (state.singleIconShown == 0) return;
-    TrayRecord record = NotifyRecord(dialog, nullptr, "");
-    record.id = kSingleIconTrayId;
-    os.NotifyTray(kTrayDelete, record);
+    os.NotifyTray(kTrayDelete, NotifyRecord(dialog, nullptr, ""));   // the single icon's id is 0
     state.singleIconShown = 0;
 }

@@ -80,9 +80,9 @@ public:
     virtual void DeleteUserRegistryValue(const char* subKey, const char* name) = 0;
 
     // --- Indicators: notification area, icons, parallel port, keyboard ---
-    // Sends one notification-area message (kTrayAdd, kTrayModify, kTrayDelete).
-    // The shell's answer is not examined.
-    virtual void NotifyTray(uint32_t message, const TrayRecord& record) = 0;
+    // Sends one notification-area message (kTrayAdd, kTrayModify, kTrayDelete);
+    // false when the shell refused it (a change of an icon it does not have).
+    virtual bool NotifyTray(uint32_t message, const TrayRecord& record) = 0;
     // One of the program's own icon resources, from the module of the dialog
     // window. A shared icon: never released. Null when it cannot be loaded.
     virtual IconHandle LoadProgramIcon(WindowHandle dialog, int resourceId) = 0;

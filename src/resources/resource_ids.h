@@ -3,6 +3,9 @@
    resource compiler and the C++ code read the same file. */
 
 #define IDD_MAIN 100
+/* The main dialog's window class, registered by the program; another launch
+   finds the running one by it. */
+#define MAIN_DIALOG_CLASS "blinkwatch"
 
 #define IDC_APPLY 1               /* the platform's OK id: Enter sends it */
 #define IDC_QUIT 2                /* the platform's Cancel id: Escape sends it */

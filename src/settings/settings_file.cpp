@@ -95,14 +95,14 @@ void LoadValue(Os& os, const char* file, const char* section, const char* key, V
 }
 
 template <class Field>
-void SaveValue(Os& os, const char* file, const char* section, const char* key, ValueKind kind,
+bool SaveValue(Os& os, const char* file, const char* section, const char* key, ValueKind kind,
                const Field& field) {
     char text[16];
     if (kind == ValueKind::YesNo)
         std::snprintf(text, sizeof text, "%s", field != 0 ? "Yes" : "No");
     else
         std::snprintf(text, sizeof text, "%u", static_cast<unsigned>(static_cast<uint32_t>(field)));
-    os.WriteProfileValue(section, key, text, file);
+    return os.WriteProfileValue(section, key, text, file);
 }
 
 }  // namespace
@@ -151,12 +151,13 @@ void LoadSettings(Os& os, Unit* list, GlobalOptions& options) {
     VisitWindowRect(options, load);
 }
 
-void SaveSettings(Os& os, Unit* list, const GlobalOptions& options) {
+bool SaveSettings(Os& os, Unit* list, const GlobalOptions& options) {
     const char* file = SettingsFile(options);
-    if (file == nullptr) return;
+    if (file == nullptr) return false;
     const char* section = kGeneralSection;
+    bool written = true;   // the first failure ends the save: the file cannot be written
     auto save = [&](const char* key, ValueKind kind, const char*, const auto& field) {
-        SaveValue(os, file, section, key, kind, field);
+        written = written && SaveValue(os, file, section, key, kind, field);
     };
     VisitGeneralOptions(options, save);
     WalkForward(list, [&](Unit& unit) {
@@ -165,4 +166,5 @@ void SaveSettings(Os& os, Unit* list, const GlobalOptions& options) {
     });
     section = kGeneralSection;
     VisitWindowRect(options, save);
+    return written;
 }

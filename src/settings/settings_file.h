@@ -25,8 +25,9 @@ void BuildSettingsPath(Os& os, GlobalOptions& options);
 void LoadSettings(Os& os, Unit* list, GlobalOptions& options);
 
 // Writes every global option but the dialog rectangle, every Unit's section,
-// then the rectangle. Without a settings path nothing is written.
-void SaveSettings(Os& os, Unit* list, const GlobalOptions& options);
+// then the rectangle. False when the file could not be written (nothing more
+// is tried after the first write that fails) or there is no settings path.
+bool SaveSettings(Os& os, Unit* list, const GlobalOptions& options);
 
 // The value rules, on text as the profile returns it.
 // yes/no: false only for "no" in any letter case; anything else, empty

@@ -22,24 +22,13 @@ bool WindowsTooOld() {
     return true;
 }
 
-void RegisterWindowClass(HINSTANCE instance) {
-    WNDCLASSA windowClass = {};
-    windowClass.style = 0;
-    windowClass.lpfnWndProc = DefDlgProcA;
-    windowClass.cbWndExtra = DLGWINDOWEXTRA;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    windowClass.lpszClassName = "blinkwatch";
-    RegisterClassA(&windowClass);
-}
-
 }  // namespace
 
 int BlinkwatchMain(HINSTANCE instance, char* commandTail, DialogState& state) {
     HANDLE mutex = CreateMutexA(nullptr, TRUE, "Blinkwatch");
     if (mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
         MessageBoxA(nullptr, "Blinkwatch is already running!", "Warning", MB_ICONWARNING);
+        ShowRunningDialog();
         return kExitAlreadyRunningOrTooOld;
     }
     // The mutex stays owned until the process ends: it is what later launches see.
@@ -50,7 +39,7 @@ int BlinkwatchMain(HINSTANCE instance, char* commandTail, DialogState& state) {
     int exitCode = DiscoverUnits(*state.os, &state.CurrentUnit, state.options);
     if (exitCode != 0) return exitCode;
     if (WindowsTooOld()) return kExitAlreadyRunningOrTooOld;
-    RegisterWindowClass(instance);
+    RegisterMainDialogClass(instance);
     INITCOMMONCONTROLSEX controls = {};
     controls.dwSize = 8;
     controls.dwICC = 0xFFFFFFFF;

@@ -12,6 +12,7 @@ struct Program {
     explicit Program(const std::string& settings, const std::string& arguments = "") {
         static int count = 0;
         folder = (std::filesystem::temp_directory_path() / ("blinkwatch-e2e-" + std::to_string(++count))).string();
+        std::filesystem::remove_all(folder, ignored);   // whatever an interrupted run left
         std::filesystem::create_directory(folder);
         std::string exe = folder + "\\blinkwatch.exe", line = "\"" + exe + "\" " + arguments;
         const char* tested = std::getenv("BLINKWATCH_EXE");
@@ -26,13 +27,12 @@ struct Program {
         WaitForSingleObject(process.hProcess, 5000);
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
-        std::error_code ignored;
         std::filesystem::remove_all(folder, ignored);
     }
 
     HWND Window(const char* title) const {   // the program's dialog box of this title, once it is there
         HWND found = nullptr;
-        Eventually([&] { return GetWindowThreadProcessId(found = FindWindowA("#32770", title), nullptr) == process.dwThreadId; });
+        Eventually([&] { return GetWindowThreadProcessId(found = FindWindowA(nullptr, title), nullptr) == process.dwThreadId; });
         return found;
     }
     DWORD Exit() const {   // the exit code, or STILL_ACTIVE if the process does not end in time
@@ -47,4 +47,5 @@ struct Program {
 
     std::string folder;
     PROCESS_INFORMATION process = {};
+    std::error_code ignored;
 };

@@ -1,6 +1,7 @@
 // The real blinkwatch.exe under Wine, seen through the stand-in tray and driven from outside: each flow once.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <regex>
 
 #include "program.h"
@@ -162,6 +163,11 @@ TEST_F(E2e, StartupLaunchWaitsHiddenWithTheSingleIcon) {
     EXPECT_GE(GetTickCount() - launched, 2000u) << "icons only after the delay";
     EXPECT_FALSE(IsWindowVisible(dialog));
     EXPECT_EQ("Blinkwatch", tray.icons.begin()->second.tip);
+    Program second(Settings());   // nobody can reach a hidden window without an icon: a second launch shows it
+    EXPECT_EQ("Blinkwatch is already running!", Answer(second, "Warning"));
+    EXPECT_EQ(5u, second.Exit());
+    EXPECT_TRUE(Eventually([&] { return IsWindowVisible(dialog) && GetForegroundWindow() == dialog; }))
+        << "the running window is shown in front";
     EXPECT_TRUE(ShellRestarted(1)) << "TaskbarCreated brings the single icon back";
     PostMessageA(dialog, WM_CLOSE, 0, 0);
     ExpectEnded(program);
@@ -179,4 +185,54 @@ TEST_F(E2e, QuittingWhileTheDiskWarningIsOpenLeavesNoIcon) {
     PostMessageA(box, WM_COMMAND, IDNO, 0);
     ExpectEnded(program);
     EXPECT_TRUE(tray.calls.empty()) << "an icon was added after quitting";
+}
+
+TEST_F(E2e, ATrayThatLostAnIconGetsItBackAsItIsNow) {
+    // A processor meter in per-processor mode is redrawn at every sample.
+    Program program(Settings("ShowCPUUsageMulti=Yes\r\n[CPU Usage]\r\nEnabled=Yes\r\n[CPU #0 Usage]\r\nEnabled=Yes\r\n"));
+    ASSERT_TRUE(Ready(program, 3));
+    const TrayCall* cpu = nullptr;
+    ASSERT_TRUE(Eventually([&] { return (cpu = WithTip(tray, "CPU(0):\nUsage: ")) != nullptr; }));
+    const UINT id = cpu->id;
+    tray.icons.erase(id);   // lost without a word: its next change fails
+    tray.calls.clear();
+    ASSERT_TRUE(Icons(3));
+    EXPECT_EQ(static_cast<DWORD>(NIM_ADD), tray.calls.at(1).message) << "added again right after the failed change";
+    EXPECT_EQ(tray.calls.at(0).tip, tray.calls.at(1).tip) << "with the tooltip it has now";
+    PostMessageA(dialog, WM_CLOSE, 0, 0);
+    ExpectEnded(program);
+}
+
+// Where the program's folder cannot be written, Apply says so instead of losing the settings.
+TEST_F(E2e, ApplyToAFileThatCannotBeWrittenSaysSo) {
+    Program program(Settings());
+    ASSERT_TRUE(Ready(program, 2));
+    const std::string file = program.folder + "\\Blinkwatch.ini", before = program.Settings();
+    auto unixName = reinterpret_cast<char*(CDECL*)(const WCHAR*)>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
+    std::wstring wide(file.begin(), file.end());
+    const std::string path = unixName(wide.c_str());   // even root may not change an immutable file
+    auto run = [](std::string commands) {   // by a Unix shell, which Wine starts but cannot wait for
+        std::string line = "/bin/sh -c \"" + commands + "\"";
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process = {};
+        CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
+    };
+    auto writable = [&] {
+        HANDLE handle = CreateFileA(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        return handle != INVALID_HANDLE_VALUE && CloseHandle(handle);
+    };
+    run("chmod a-w '" + path + "'; chattr +i '" + path + "'");   // the first for others than root
+    std::shared_ptr<void> undo(nullptr, [&](void*) {   // however the test ends
+        run("chattr -i '" + path + "'; chmod u+w '" + path + "'");
+        EXPECT_TRUE(Eventually(writable));
+    });
+    ASSERT_TRUE(Eventually([&] { return !writable(); })) << "the settings file could not be made unwritable";
+    PostMessageA(dialog, WM_COMMAND, IDC_APPLY, 0);
+    EXPECT_EQ("Blinkwatch could not write its settings to\n" + file + "\n\nThe settings in that file stay as they were.",
+              Answer(program, "Blinkwatch"));
+    EXPECT_EQ(before, program.Settings());
+    PostMessageA(dialog, WM_CLOSE, 0, 0);
+    ExpectEnded(program);
 }

@@ -74,13 +74,13 @@ private:
         if ((data.flags & NIF_ICON) && copy->cbData >= sizeof data + colour)
             call.image = TrayImage{data.width, data.height, data.bpp, {end - colour, end}};
         current->calls.push_back(call);
-        auto shown = current->icons.find(call.id);   // Wine's tray ignores calls for icons it does not show
+        auto shown = current->icons.find(call.id);
         bool known = shown != current->icons.end(), modify = known && call.message == NIM_MODIFY;
         if (call.message == NIM_ADD) current->icons[call.id] = call;
         if (call.message == NIM_DELETE && known) current->icons.erase(shown);
         if (modify && (data.flags & NIF_TIP)) shown->second.tip = call.tip;
         if (modify && (data.flags & NIF_ICON)) shown->second.image = call.image;
-        return TRUE;
+        return call.message != NIM_MODIFY || known;   // a change of an icon it does not show fails
     }
 
     static inline TrayHost* current = nullptr;

@@ -43,11 +43,13 @@ public:
     std::vector<std::string> boxes, commands;         // "text|caption|style"
     std::map<std::string, std::string> profile;       // Key(section, name) -> value
     bool profileWritable = true;
-    std::vector<std::string> profileWrites;           // keys, in order
+    std::vector<std::string> profileWrites;           // keys asked to be written, in order
     std::string modulePath = "C:\\Blinkwatch\\blinkwatch.exe";   // "" cannot be read
     std::map<std::string, std::string> registry;      // "subkey\name" -> data
     std::vector<std::string> tray;                    // "add 100 <icon> <tip>", "delete 100"
-    std::set<WindowHandle> trayWindows;               // the windows named in tray calls
+    std::set<uint32_t> trayIcons;                     // what the shell shows: changing another one fails
+    bool trayRefusesAdds = false;
+    WindowHandle trayWindow = nullptr;                // the window named in every tray call
     std::set<int> missingIcons;                       // resources that do not load
     bool drawingsFail = false;
     std::map<IconHandle, std::string> liveIcons;      // drawn, not released: what they show
@@ -57,7 +59,7 @@ public:
     std::vector<int> portBytes;                       // written to 0x378
     std::map<int, int16_t> keyStates;                 // virtual key -> GetKeyState
     std::vector<std::string> keyStrokes;              // "down" / "up"
-    std::map<std::string, int> calls;                 // platform calls by service
+    std::map<std::string, int> calls;                 // platform calls of a timer tick, by service
 
     static std::string Key(std::string section, const std::string& name) {
         section += "\n" + name;
@@ -65,16 +67,16 @@ public:
         return section;
     }
     // An icon as tray calls describe it: "147" for a program icon, "C on 147"
-    // or "meter <text> <bar %> <r/g/b> on <icon>" for a live drawn one, "none".
+    // or "meter <text> <bar %> <r/g/b> <r/g/b> on <icon>" for a live drawn one, "none".
     std::string IconName(IconHandle icon) const {
-        if (icon == nullptr) return "none";
         auto live = liveIcons.find(icon);
-        return live != liveIcons.end() ? live->second : std::to_string(reinterpret_cast<uintptr_t>(icon));
+        if (live != liveIcons.end()) return live->second;
+        return icon == nullptr ? "none" : std::to_string(reinterpret_cast<uintptr_t>(icon));
     }
-    IfRow& AddInterface(uint32_t index, uint32_t inOctets, uint32_t outOctets, uint32_t speed = 0) {
+    IfRow& AddInterface(uint32_t index, uint32_t in, uint32_t out, uint32_t speed = 0) {
         interfaces.push_back(IfRow{});
         IfRow& row = interfaces.back();
-        row.dwIndex = index, row.dwInOctets = inOctets, row.dwOutOctets = outOctets, row.dwSpeed = speed;
+        row.dwIndex = index, row.dwInOctets = in, row.dwOutOctets = out, row.dwSpeed = speed;
         return row;
     }
 
@@ -84,13 +86,12 @@ public:
         return found == devices.end() ? nullptr : reinterpret_cast<DeviceHandle>(const_cast<std::string*>(&*found));
     }
     void CloseDevice(DeviceHandle) override { ++calls[__func__]; }
-    uint32_t QueryDriveType(const char* root) override { return driveTypes.count(root) ? driveTypes[root] : 0; }
-    bool QueryVolumeInformation(const char* root, char* volumeName, char* fileSystemName) override {
-        if (volumes.count(root) == 0) return false;
-        std::string volume = volumes[root];
-        std::snprintf(volumeName, kPathLength, "%s", volume.substr(0, volume.find('|')).c_str());
-        std::snprintf(fileSystemName, kPathLength, "%s", volume.substr(volume.find('|') + 1).c_str());
-        return true;
+    uint32_t QueryDriveType(const char* root) override { return driveTypes[root]; }
+    bool QueryVolumeInformation(const char* root, char* label, char* fileSystem) override {
+        std::string volume = volumes.count(root) ? volumes[root] : "";
+        std::snprintf(label, kPathLength, "%s", volume.substr(0, volume.find('|')).c_str());
+        std::snprintf(fileSystem, kPathLength, "%s", volume.substr(volume.find('|') + 1).c_str());
+        return !volume.empty();
     }
     bool QueryDiskPerformance(DeviceHandle device, DiskPerformance* record) override {
         ++calls[__func__];
@@ -142,23 +143,25 @@ public:
         std::snprintf(buffer, size, "%s", found != profile.end() ? found->second.c_str() : fallback);
     }
     bool WriteProfileValue(const char* section, const char* key, const char* value, const char*) override {
-        if (profileWritable) profileWrites.push_back(Key(section, key)), profile[Key(section, key)] = value;
+        profileWrites.push_back(Key(section, key));
+        if (profileWritable) profile[Key(section, key)] = value;
         return profileWritable;
     }
     bool QueryModulePath(char* buffer) override {
-        std::snprintf(buffer, kPathLength, "%s", modulePath.c_str());
-        return !modulePath.empty();
+        return std::snprintf(buffer, kPathLength, "%s", modulePath.c_str()) > 0;
     }
     void WriteUserRegistryString(const char* key, const char* name, const char* data) override {
         registry[std::string(key) + "\\" + name] = data;
     }
     void DeleteUserRegistryValue(const char* key, const char* name) override { registry.erase(std::string(key) + "\\" + name); }
-    void NotifyTray(uint32_t message, const TrayRecord& record) override {
+    bool NotifyTray(uint32_t message, const TrayRecord& record) override {
         ++calls[__func__];
         const char* kinds[] = {"add ", "modify ", "delete "};
         tray.push_back(kinds[message] + std::to_string(record.id) +
                        (message == kTrayDelete ? "" : " " + IconName(record.icon) + " " + record.tip));
-        trayWindows.insert(record.window);
+        EXPECT_EQ(trayWindow, record.window);
+        if (message == kTrayAdd) return !trayRefusesAdds && trayIcons.insert(record.id).second;
+        return message == kTrayModify ? trayIcons.count(record.id) > 0 : trayIcons.erase(record.id) > 0;
     }
     IconHandle LoadProgramIcon(WindowHandle, int id) override {
         ++calls[__func__];
@@ -171,20 +174,17 @@ public:
     IconHandle DrawIconMeter(IconHandle icon, const MeterStyle& s) override {
         ++calls[__func__];
         char look[64];
-        std::snprintf(look, sizeof look, "meter %d %d %d/%d/%d %d/%d/%d on ", s.percent, s.barPercent,
-                      s.background.red, s.background.green, s.background.blue, s.hasBar ? s.bar.red : -1,
-                      s.bar.green, s.bar.blue);
+        std::snprintf(look, sizeof look, "meter %d %d %d/%d/%d %d/%d/%d on ", s.percent, s.barPercent, s.background.red,
+                      s.background.green, s.background.blue, s.hasBar ? s.bar.red : -1, s.bar.green, s.bar.blue);
         return NewIcon(icon, look + IconName(icon));
     }
     void ReleaseIcon(IconHandle icon) override { badReleases += liveIcons.erase(icon) == 0; }
     LibraryHandle LoadPortLibrary(const char* fileName) override {
         ++libraryLoads;
-        EXPECT_STREQ("inpout32.dll", fileName);
-        return portLibrary ? reinterpret_cast<LibraryHandle>(uintptr_t{16}) : nullptr;
+        return portLibrary && std::strcmp(fileName, "inpout32.dll") == 0 ? reinterpret_cast<LibraryHandle>(16) : nullptr;
     }
     PortOutputHandle FindPortOutput(LibraryHandle, const char* name) override {
-        EXPECT_STREQ("Out32", name);
-        return portHasOut32 ? reinterpret_cast<PortOutputHandle>(uintptr_t{32}) : nullptr;
+        return portHasOut32 && std::strcmp(name, "Out32") == 0 ? reinterpret_cast<PortOutputHandle>(32) : nullptr;
     }
     void WritePortByte(PortOutputHandle output, int16_t address, int16_t value) override {
         EXPECT_EQ(std::make_pair(uintptr_t{32}, int16_t{0x378}), std::make_pair(reinterpret_cast<uintptr_t>(output), address));
@@ -192,8 +192,7 @@ public:
     }
     int16_t ReadKeyState(int key) override { return keyStates[key]; }
     void SendKeyStroke(int key, uint8_t scanCode, uint32_t flags) override {
-        EXPECT_EQ(0x45, scanCode);
-        EXPECT_NE(0u, flags & kKeyExtended);
+        EXPECT_EQ(std::make_pair(0x45, 1u), std::make_pair(int{scanCode}, flags & kKeyExtended));
         keyStrokes.push_back(flags & kKeyUp ? "up" : "down");
         if (!(flags & kKeyUp)) keyStates[key] ^= 1;   // a press toggles the key, as the platform does
     }
@@ -203,8 +202,7 @@ private:
     IconHandle NewIcon(IconHandle source, const std::string& what) {
         if (drawingsFail || source == nullptr) return nullptr;
         auto icon = reinterpret_cast<IconHandle>(nextIcon_++);
-        liveIcons[icon] = what;
-        return icon;
+        return liveIcons[icon] = what, icon;
     }
     uintptr_t nextIcon_ = 1000;
 };
@@ -223,8 +221,7 @@ struct TestList {
     // A real Unit before the end marker, enabled, with the next tray id from 100.
     Unit& Add(const char* name, uint32_t kind) {
         auto* unit = static_cast<Unit*>(std::calloc(1, sizeof(Unit)));
-        unit->prev = end->prev;
-        unit->next = end;
+        unit->prev = end->prev, unit->next = end;
         end->prev = end->prev->next = unit;
         std::snprintf(unit->name, sizeof unit->name, "%s", name);
         unit->kind = kind;
@@ -232,9 +229,5 @@ struct TestList {
         unit->trayId = unit->prev->trayId != 0 ? unit->prev->trayId + 1 : kFirstTrayId;
         return *unit;
     }
-    Unit& operator[](const char* name) {
-        Unit* unit = FindUnitByName(end, name);
-        EXPECT_STREQ(name, unit->name);
-        return *unit;
-    }
+    Unit& operator[](const char* name) { return *FindUnitByName(end, name); }
 };

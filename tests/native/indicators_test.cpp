@@ -11,7 +11,7 @@ struct Presenter {
     TestList list;
     GlobalOptions options{};
     PresenterState state{};
-    WindowHandle dialog = reinterpret_cast<WindowHandle>(uintptr_t{0x4242});
+    WindowHandle dialog = os.trayWindow = reinterpret_cast<WindowHandle>(uintptr_t{0x4242});
     int updates = 0;
 
     Calls Update() {
@@ -22,7 +22,6 @@ struct Presenter {
     Calls Take() {
         Calls calls = os.tray;
         os.tray.clear();
-        EXPECT_TRUE(os.trayWindows.empty() || os.trayWindows == std::set<WindowHandle>{dialog});
         EXPECT_EQ(0, os.badReleases) << "a shared or unknown icon was released";
         return calls;
     }
@@ -77,6 +76,33 @@ TEST(Presenter, IconsAreAddedThenShowTheirOwnImageAndTipAndFollowActivity) {
     EXPECT_EQ(15, p.os.calls["DrawIconText"]) << "each Unit's five icons are drawn once";
     EXPECT_EQ(5, p.os.calls["LoadProgramIcon"]) << "the base icons are loaded once";
     EXPECT_EQ(p.updates, p.os.calls["YieldTimeSlice"]) << "each update ends by giving up its time slice";
+}
+
+TEST(Presenter, AnIconTheShellLostIsAddedAgainAsItIsNow) {
+    Presenter p;
+    Unit& c = p.list.Add("\\\\.\\C:", DRIVE_FIXED);
+    const std::string tip = " Drive: \\\\.\\C:\nVolume: \nFilesystem: \nFree capacity: 0 / 0 B (0%)";
+    p.Update();
+    p.Update();
+    p.os.trayIcons.clear();   // lost without a word: its changes fail
+    EXPECT_EQ((Calls{"modify 100 C on 137" + tip, "add 100 C on 137" + tip}), p.Show(c, ACTIVITY_READ));
+    EXPECT_EQ((Calls{"modify 100 C on 138" + tip}), p.Show(c, ACTIVITY_WRITE));
+    p.os.trayIcons.clear();
+    p.os.trayRefusesAdds = true;
+    EXPECT_EQ((Calls{"modify 100 C on 147" + tip, "add 100 C on 147" + tip}), p.Show(c, ACTIVITY_IDLE));
+    EXPECT_EQ((Calls{"add 100 147 No update yet"}), p.Update()) << "tried again at the next update, once";
+    p.os.trayRefusesAdds = false;
+    EXPECT_EQ((Calls{"add 100 147 No update yet"}), p.Update());
+    EXPECT_EQ((Calls{"modify 100 C on 147" + tip}), p.Update());
+    p.options.SingleIconMode = 1;   // the single icon alike
+    p.Update();
+    p.os.trayIcons.clear();
+    EXPECT_EQ((Calls{"modify 0 137 Blinkwatch", "add 0 137 Blinkwatch"}), p.Show(c, ACTIVITY_READ));
+    p.os.trayIcons.clear();
+    p.os.trayRefusesAdds = true;
+    p.Show(c, ACTIVITY_WRITE);
+    p.os.trayRefusesAdds = false;
+    EXPECT_EQ("add 0 147 Blinkwatch", p.Update().at(0)) << "a single icon refused is added at the next update";
 }
 
 TEST(Presenter, OverlayCharactersAndTooltips) {

@@ -1,48 +1,8 @@
-#include <gtest/gtest.h>
-
-#include <cstring>
-#include <random>
-#include <string>
-
+// The value rules, the defaults and the path; the file on disk and a round
+// trip through it are checked under Wine.
 #include "fake_os.h"
 #include "settings/run_value.h"
 #include "settings/settings_file.h"
-#include "units/unit_list.h"
-
-namespace {
-
-struct Settings {
-    FakeOs os;
-    TestList list;
-    GlobalOptions options{};
-    Settings() {
-        std::strcpy(options.SettingsPath, "C:\\Blinkwatch\\Blinkwatch.ini");
-        for (const char* name : {"\\\\.\\PHYSICALDRIVE0", "CPU Usage", "NIC #0 Usage"}) list.Add(name, UNIT_CPU);
-        list.end->enabled = 77;   // the end marker is neither loaded nor saved
-    }
-    std::string& Value(const char* section, const char* key) { return os.profile[FakeOs::Key(section, key)]; }
-};
-
-// Every stored field of the options and the Units, as text.
-std::string Fields(const GlobalOptions& o, Unit* list) {
-    char text[512];
-    std::snprintf(text, sizeof text, "%d %d %u %u %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d",
-                  o.StartWithOs, o.Startwithosdelay, o.Pollinterval, o.Pollintervalmeters, o.AlternativeIcons,
-                  o.SingleIconMode, o.KeyboardLED, o.Staticicon, o.ShowCPUUsage, o.ShowCPUUsageMulti,
-                  o.ShowFreeMem, o.Color_cpu_dynamic, o.Color_cpu_red, o.Color_cpu_green, o.Color_cpu_blue,
-                  o.Color_ram_red, o.Color_ram_green, o.Color_ram_blue, o.Color_vram_red, o.Color_vram_green,
-                  o.Color_vram_blue, o.Color_background_red, o.Color_background_green, o.Color_background_blue,
-                  o.WindowPosTop, o.WindowPosLeft, o.WindowPosRight, o.WindowPosBottom);
-    std::string fields = text;
-    WalkAll(list, [&](Unit& u) {
-        std::snprintf(text, sizeof text, " [%s %d %d %d %d %d]", u.name, u.enabled, u.showInTray,
-                      u.parallelPortEnabled, u.parallelPortReadMask, u.parallelPortWriteMask);
-        fields += text;
-    });
-    return fields;
-}
-
-}  // namespace
 
 TEST(Settings, ValueRules) {
     for (const char* no : {"no", "No", "NO", "nO"}) EXPECT_FALSE(ParseYesNo(no)) << no;
@@ -55,80 +15,64 @@ TEST(Settings, ValueRules) {
     for (const auto& n : numbers) EXPECT_EQ(n.number, ParseNumber(n.text)) << "'" << n.text << "'";
 }
 
-TEST(Settings, LoadTakesDefaultsAndTheFilesValuesByTheirKind) {
-    Settings s;
-    s.options.Pollinterval = 9;   // what the record held before plays no part
-    s.list["CPU Usage"].showInTray = 0;
-    s.Value("generaloptions", "pollinterval") = "abc";
-    s.Value("GENERALOPTIONS", "Color_ram_blue") = "300";
-    s.Value("GENERALOPTIONS", "WindowPosLeft") = "4294967288";
-    s.Value("GENERALOPTIONS", "AlternativeIcons") = "NO";
-    s.Value("\\\\.\\PHYSICALDRIVE0", "Enabled") = "";
-    s.Value("\\\\.\\PHYSICALDRIVE0", "ParallelPortReadMask") = "15";
-    s.Value("\\\\.\\PHYSICALDRIVE0", "ParallelPortWriteMask") = "0x0F";
-    s.Value("NIC #0 Usage", "ParallelPortReadMask") = "256";
-    s.Value("NIC #0 Usage", "ParallelPortSeparateRW") = "Yes";   // written, never read
-    s.Value("", "Trayicon") = "No";                               // the start marker's section
-    LoadSettings(s.os, &s.list["CPU Usage"], s.options);
-    EXPECT_EQ("0 1 0 1500 0 0 0 0 0 0 0 1 16 128 16 64 64 44 228 128 16 64 0 64 100 -8 630 510"
-              " [ 0 0 0 0 0] [\\\\.\\PHYSICALDRIVE0 1 1 0 15 0] [CPU Usage 0 1 0 0 0]"
-              " [NIC #0 Usage 0 1 0 0 0] [ 77 1 0 0 0]",
-              Fields(s.options, s.list.end));
-    EXPECT_TRUE(s.os.profileWrites.empty()) << "loading writes nothing";
-    GlobalOptions unknown{};   // without a path: the defaults, nothing asked
-    unknown.Pollinterval = 9;
-    LoadSettings(s.os, nullptr, unknown);
-    EXPECT_EQ(100u, unknown.Pollinterval);
-}
+TEST(Settings, LoadTakesDefaultsAndTheFilesValuesSaveWritesEveryKey) {
+    FakeOs os;
+    TestList list;
+    GlobalOptions o{};
+    std::strcpy(o.SettingsPath, "C:\\Blinkwatch\\Blinkwatch.ini");
+    Unit& drive = list.Add("\\\\.\\PHYSICALDRIVE0", DRIVE_NO_ROOT_DIR);
+    Unit& cpu = list.Add("CPU Usage", UNIT_CPU);
+    Unit& nic = list.Add("NIC #0 Usage", UNIT_NIC);
+    list.end->enabled = 77;   // the end marker is neither loaded nor saved
+    o.Pollinterval = 9;       // what the record held before plays no part
+    cpu.showInTray = 0;
+    const char* values[][3] = {
+        {"generaloptions", "pollinterval", "abc"}, {"GENERALOPTIONS", "Color_ram_blue", "300"},
+        {"GENERALOPTIONS", "WindowPosLeft", "4294967288"}, {"GENERALOPTIONS", "AlternativeIcons", "NO"},
+        {"\\\\.\\PHYSICALDRIVE0", "Enabled", ""}, {"\\\\.\\PHYSICALDRIVE0", "ParallelPortReadMask", "15"},
+        {"\\\\.\\PHYSICALDRIVE0", "ParallelPortWriteMask", "0x0F"}, {"NIC #0 Usage", "ParallelPortReadMask", "256"},
+        {"NIC #0 Usage", "ParallelPortSeparateRW", "Yes"}, {"", "Trayicon", "No"}};   // the start marker's section
+    for (const auto& v : values) os.profile[FakeOs::Key(v[0], v[1])] = v[2];
+    LoadSettings(os, &cpu, o);
+    char fields[256];
+    std::snprintf(fields, sizeof fields, "%d %d %u %u %d %d %d %d %d %d %d %d %d %d %d %d", o.StartWithOs,
+                  o.Startwithosdelay, o.Pollinterval, o.Pollintervalmeters, o.AlternativeIcons, o.Color_cpu_dynamic,
+                  o.Color_cpu_red, o.Color_cpu_green, o.Color_ram_blue, o.Color_vram_red, o.Color_background_green,
+                  o.Color_background_blue, o.WindowPosTop, o.WindowPosLeft, o.WindowPosRight, o.WindowPosBottom);
+    EXPECT_STREQ("0 1 0 1500 0 1 16 128 44 228 0 64 100 -8 630 510", fields);
+    std::string units;
+    WalkAll(list.end, [&](Unit& u) {
+        std::snprintf(fields, sizeof fields, "%d %d %d %d %d,", u.enabled, u.showInTray, u.parallelPortEnabled,
+                      u.parallelPortReadMask, u.parallelPortWriteMask);
+        units += fields;
+    });
+    EXPECT_EQ("0 0 0 0 0,1 1 0 15 0,0 1 0 0 0,0 1 0 0 0,77 1 0 0 0,", units);
+    EXPECT_TRUE(os.profileWrites.empty()) << "loading writes nothing";
 
-TEST(Settings, WhatIsSavedLoadsBackWhateverTheFields) {
-    std::mt19937 random(42);
-    for (int round = 0; round < 200; ++round) {
-        Settings s;
-        GlobalOptions& o = s.options;
-        for (int32_t* field : {&o.StartWithOs, &o.Startwithosdelay, &o.AlternativeIcons, &o.SingleIconMode,
-                               &o.KeyboardLED, &o.Staticicon, &o.ShowCPUUsage, &o.ShowCPUUsageMulti,
-                               &o.ShowFreeMem, &o.Color_cpu_dynamic, &o.WindowPosTop, &o.WindowPosLeft,
-                               &o.WindowPosRight, &o.WindowPosBottom})
-            *field = round % 3 == 0 ? static_cast<int32_t>(random()) : static_cast<int32_t>(random() % 3) - 1;
-        o.Pollinterval = random();
-        o.Pollintervalmeters = random();
-        for (uint8_t* colour = &o.Color_cpu_red; colour <= &o.Color_background_blue; ++colour)
-            *colour = static_cast<uint8_t>(random());
-        WalkForward(s.list.end, [&](Unit& u) {
-            u.enabled = static_cast<int32_t>(random() % 2);
-            u.showInTray = static_cast<int32_t>(random() % 2);
-            u.parallelPortEnabled = static_cast<int16_t>(random() % 2);
-            u.parallelPortReadMask = static_cast<uint8_t>(random());
-            u.parallelPortWriteMask = static_cast<uint8_t>(random());
-        });
-        SaveSettings(s.os, s.list.end, o);
-        EXPECT_EQ(28u + 4 * 6, s.os.profileWrites.size()) << "every key, the end marker's none";
-        for (const char* name : {"", "\\\\.\\PHYSICALDRIVE0", "CPU Usage", "NIC #0 Usage"})
-            EXPECT_EQ(s.Value(name, "ParallelPortMonitorEnabled"), s.Value(name, "ParallelPortSeparateRW"));
-        Settings again;
-        again.os.profile = s.os.profile;
-        LoadSettings(again.os, again.list.end, again.options);
-        // Flags come back as 0 or 1; everything else as it was.
-        for (int32_t* flag : {&o.StartWithOs, &o.AlternativeIcons, &o.SingleIconMode, &o.KeyboardLED,
-                              &o.Staticicon, &o.ShowCPUUsage, &o.ShowCPUUsageMulti, &o.ShowFreeMem,
-                              &o.Color_cpu_dynamic})
-            *flag = *flag != 0;
-        ASSERT_EQ(Fields(o, s.list.end), Fields(again.options, again.list.end)) << "round " << round;
-    }
-    Settings unwritable;
-    unwritable.os.profileWritable = false;
-    SaveSettings(unwritable.os, unwritable.list.end, unwritable.options);
-    unwritable.options.SettingsPath[0] = '\0';
-    unwritable.os.profileWritable = true;
-    SaveSettings(unwritable.os, unwritable.list.end, unwritable.options);
-    EXPECT_TRUE(unwritable.os.profile.empty()) << "without a path nothing is written";
+    drive.parallelPortEnabled = 1;
+    nic.parallelPortWriteMask = 200;
+    EXPECT_TRUE(SaveSettings(os, list.end, o));
+    EXPECT_EQ(28u + 4 * 6, os.profileWrites.size()) << "every key, none for the end marker";
+    EXPECT_EQ("Yes 200 4294967288", os.profile[FakeOs::Key(drive.name, "ParallelPortSeparateRW")] + " " +
+                                        os.profile[FakeOs::Key(nic.name, "ParallelPortWriteMask")] + " " +
+                                        os.profile[FakeOs::Key("GENERALOPTIONS", "WindowPosLeft")]);
+    EXPECT_EQ(FakeOs::Key(kGeneralSection, "WindowPosBottom"), os.profileWrites.back()) << "the rectangle last";
+    os.profileWritable = false;
+    os.profileWrites.clear();
+    EXPECT_FALSE(SaveSettings(os, list.end, o));
+    EXPECT_EQ(1u, os.profileWrites.size()) << "nothing more is tried after a write that failed";
+    os.profile.clear();
+    os.profileWritable = true;
+    o.SettingsPath[0] = '\0';
+    EXPECT_FALSE(SaveSettings(os, list.end, o));
+    LoadSettings(os, nullptr, o);
+    EXPECT_TRUE(os.profile.empty()) << "without a path nothing is written";
+    EXPECT_EQ(100u, o.Pollinterval) << "and the defaults are loaded";
 }
 
 TEST(Settings, FileBesideTheProgramAndTheRunValue) {
     const struct { std::string module, settings; } paths[] = {
-        {"C:\\Tools\\blinkwatch.exe", "C:\\Tools\\Blinkwatch.ini"},
-        {"C:\\blinkwatch.exe", "C:\\Blinkwatch.ini"},
+        {"C:\\Tools\\blinkwatch.exe", "C:\\Tools\\Blinkwatch.ini"}, {"C:\\blinkwatch.exe", "C:\\Blinkwatch.ini"},
         {"\\\\server\\share\\bw\\x.exe", "\\\\server\\share\\bw\\Blinkwatch.ini"},
         {"C:\\" + std::string(250, 'd') + "\\b.exe", ""},   // would not fit: no file at all
         {"", ""}};

@@ -242,6 +242,7 @@ TEST(Win32Dialog, UnitListAndOptionsPanelAreWiredToTheUnitsAndOptions) {
         unit.hidden = name[0] == '\0' || unit.kind == DRIVE_CDROM;
         if (unit.hidden == 0) listed.push_back(&unit);
     }
+    RegisterMainDialogClass(GetModuleHandleA(nullptr));
     HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MAIN), nullptr,
                                      MainDialogProc, reinterpret_cast<LPARAM>(&state));
     MSG message;

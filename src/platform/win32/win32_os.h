@@ -37,7 +37,7 @@ public:
     void DeleteUserRegistryValue(const char* subKey, const char* name) override;
 
     // --- Indicators (win32_os_indicators.cpp) ---
-    void NotifyTray(uint32_t message, const TrayRecord& record) override;
+    bool NotifyTray(uint32_t message, const TrayRecord& record) override;
     IconHandle LoadProgramIcon(WindowHandle dialog, int resourceId) override;
     IconHandle DrawIconText(IconHandle icon, const char* text) override;
     IconHandle DrawIconMeter(IconHandle icon, const MeterStyle& style) override;

@@ -28,7 +28,7 @@ IconHandle FromIcon(HICON icon) { return reinterpret_cast<IconHandle>(icon); }
 
 }  // namespace
 
-void Win32Os::NotifyTray(uint32_t message, const TrayRecord& record) {
+bool Win32Os::NotifyTray(uint32_t message, const TrayRecord& record) {
     NOTIFYICONDATAA data;
     std::memset(&data, 0, sizeof data);
     data.cbSize = kNotifyRecordSize;
@@ -40,7 +40,7 @@ void Win32Os::NotifyTray(uint32_t message, const TrayRecord& record) {
     static_assert(sizeof data.szTip == sizeof record.tip, "tip length");
     std::memcpy(data.szTip, record.tip, sizeof data.szTip);
     data.szTip[sizeof data.szTip - 1] = '\0';
-    Shell_NotifyIconA(message, &data);
+    return Shell_NotifyIconA(message, &data) != FALSE;
 }
 
 IconHandle Win32Os::LoadProgramIcon(WindowHandle dialog, int resourceId) {
