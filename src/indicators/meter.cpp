@@ -1,10 +1,8 @@
 #include "indicators/meter.h"
 
-int32_t ClampPercent(int32_t percent) {
-    if (percent < 0) return 0;
-    if (percent > 100) return 100;
-    return percent;
-}
+#include <algorithm>
+
+int32_t ClampPercent(int32_t percent) { return std::clamp(percent, 0, 100); }
 
 Rgb DynamicCpuColour(int32_t percent) {
     int32_t red = ClampPercent(percent) * 255 / 100;
@@ -17,7 +15,7 @@ MeterStyle MeterStyleFor(const Unit& unit, const GlobalOptions& options) {
     style.barPercent = ClampPercent(unit.value);
     style.background = Rgb{options.Color_background_red, options.Color_background_green,
                            options.Color_background_blue};
-    style.hasBar = true;
+    style.hasBar = unit.kind == UNIT_CPU || unit.kind == UNIT_RAM || unit.kind == UNIT_VRAM;
     if (unit.kind == UNIT_CPU && options.Color_cpu_dynamic != 0) {
         style.bar = DynamicCpuColour(unit.value);
     } else if (unit.kind == UNIT_CPU) {
@@ -26,8 +24,6 @@ MeterStyle MeterStyleFor(const Unit& unit, const GlobalOptions& options) {
         style.bar = Rgb{options.Color_ram_red, options.Color_ram_green, options.Color_ram_blue};
     } else if (unit.kind == UNIT_VRAM) {
         style.bar = Rgb{options.Color_vram_red, options.Color_vram_green, options.Color_vram_blue};
-    } else {
-        style.hasBar = false;
     }
     return style;
 }

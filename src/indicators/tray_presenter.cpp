@@ -73,11 +73,11 @@ void ReloadBaseIcons(Os& os, WindowHandle dialog, Unit* list, const GlobalOption
         state.baseIcons[slot] = os.LoadProgramIcon(dialog, resources[slot]);
 }
 
-// The text after `prefix` in the name, or "" when the name ends sooner.
+// The text after `prefix` (a short constant) in the name, or "" when the
+// name ends sooner.
 const char* TextAfter(const char (&name)[kPathLength], const char* prefix) {
     size_t skip = std::strlen(prefix);
-    if (skip >= kPathLength || std::memchr(name, '\0', skip + 1) != nullptr) return "";
-    return name + skip;
+    return std::memchr(name, '\0', skip) != nullptr ? "" : name + skip;
 }
 
 void BuildUnitIcons(Os& os, const PresenterState& state, Unit& unit) {
@@ -175,7 +175,7 @@ void PresentSingleIcon(UpdatePass& pass) {
         record.id = kSingleIconTrayId;
         record.icon = pass.state.baseIcons[kSlotIdle];
         std::snprintf(record.tip, sizeof record.tip, "%s", kSingleIconTip);
-        pass.state.singleIconShown = pass.os.NotifyTray(kTrayAdd, record) ? 1 : 0;
+        pass.state.singleIconShown = pass.os.NotifyTray(kTrayAdd, record);
     }
 }
 

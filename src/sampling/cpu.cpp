@@ -45,8 +45,8 @@ int8_t SampleCpuTotal(Os& os, SamplerState& state) {
     int64_t du = Delta(user, prev.user);
     int64_t busy = TimesHundred(Sum(Sum(dk, du), -di));
     int64_t span = Sum(dk, du);
-    if (span == 0) span = 1;
-    int64_t load = busy == 0 ? 0 : DivideTruncated(busy, span);
+    if (span == 0) span = 1;   // an empty interval: no time was busy either
+    int64_t load = DivideTruncated(busy, span);
     state.PrevSystemTimes = {idle, kernel, user};
     return static_cast<int8_t>(load);
 }
@@ -75,7 +75,7 @@ void CpuStep(Os& os, Unit& unit, const GlobalOptions& options, SamplerState& sta
     unit.sampleDue = 0;
     if (options.ShowCPUUsageMulti != 0) {
         SampleCpuPerProcessor(os, unit, options, state);
-        if (unit.cpuIndex < kMaxProcessors) state.LastMeterValue[unit.cpuIndex] = unit.value;
+        state.LastMeterValue[unit.cpuIndex % kMaxProcessors] = unit.value;   // discovery makes 32 at most
         unit.dirty = 1;
         unit.activity = ACTIVITY_METER;
         return;
@@ -85,7 +85,7 @@ void CpuStep(Os& os, Unit& unit, const GlobalOptions& options, SamplerState& sta
         state.TotalTakenThisPass = state.InPollPass;
     }
     int8_t v = state.TotalThisPass;
-    int32_t& last = state.LastMeterValue[unit.cpuIndex < kMaxProcessors ? unit.cpuIndex : 0];
+    int32_t& last = state.LastMeterValue[unit.cpuIndex % kMaxProcessors];
     if (v == last) return;
     unit.dirty = 1;
     unit.activity = ACTIVITY_METER;

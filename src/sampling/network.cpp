@@ -1,5 +1,7 @@
 #include "sampling/network.h"
 
+#include <algorithm>
+
 #include "sampling/counters.h"
 
 namespace {
@@ -10,7 +12,7 @@ namespace {
 uint64_t DirectionUsage(uint32_t delta, uint32_t elapsedMs, uint32_t bytesPerSecond) {
     uint64_t percent = static_cast<uint64_t>(delta) * 100u * 1000u /
                        (static_cast<uint64_t>(elapsedMs) * bytesPerSecond);
-    return percent < 100 ? percent : 100;
+    return std::min<uint64_t>(percent, 100);
 }
 
 // The usage against the row's previous sample, which becomes this one. The

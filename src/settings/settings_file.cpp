@@ -130,10 +130,9 @@ void BuildSettingsPath(Os& os, GlobalOptions& options) {
     // The folder is everything up to the last backslash, which stays.
     const char* lastSlash = std::strrchr(module, '\\');
     int folder = lastSlash != nullptr ? static_cast<int>(lastSlash - module) + 1 : 0;
-    int length = std::snprintf(options.SettingsPath, sizeof options.SettingsPath, "%.*s%s",
-                               folder, module, kSettingsFileName);
-    if (length < 0 || static_cast<size_t>(length) >= sizeof options.SettingsPath)
-        options.SettingsPath[0] = '\0';
+    size_t length = std::snprintf(options.SettingsPath, sizeof options.SettingsPath, "%.*s%s", folder,
+                                  module, kSettingsFileName);
+    if (length >= sizeof options.SettingsPath) options.SettingsPath[0] = '\0';
 }
 
 void LoadSettings(Os& os, Unit* list, GlobalOptions& options) {
