@@ -12,7 +12,6 @@ struct Program {
     explicit Program(const std::string& settings, const std::string& arguments = "") {
         static int count = 0;
         folder = (std::filesystem::temp_directory_path() / ("blinkwatch-e2e-" + std::to_string(++count))).string();
-        std::filesystem::remove_all(folder, ignored);   // whatever an interrupted run left
         std::filesystem::create_directory(folder);
         std::string exe = folder + "\\blinkwatch.exe", line = "\"" + exe + "\" " + arguments;
         const char* tested = std::getenv("BLINKWATCH_EXE");

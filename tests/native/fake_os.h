@@ -4,14 +4,10 @@
 // built from a few lines, between its two markers, as discovery leaves it.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <map>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "platform/ascii.h"
 #include "platform/os.h"
@@ -61,9 +57,8 @@ public:
     std::vector<std::string> keyStrokes;              // "down" / "up"
     std::map<std::string, int> calls;                 // platform calls of a timer tick, by service
 
-    static std::string Key(std::string section, const std::string& name) {
-        section += "\n" + name;
-        for (char& c : section) c = LowerAscii(c);
+    static std::string Key(std::string section, const std::string& name) {   // case folded
+        for (char& c : section += "\n" + name) c = LowerAscii(c);
         return section;
     }
     // An icon as tray calls describe it: "147" for a program icon, "C on 147"
@@ -74,8 +69,7 @@ public:
         return icon == nullptr ? "none" : std::to_string(reinterpret_cast<uintptr_t>(icon));
     }
     IfRow& AddInterface(uint32_t index, uint32_t in, uint32_t out, uint32_t speed = 0) {
-        interfaces.push_back(IfRow{});
-        IfRow& row = interfaces.back();
+        IfRow& row = interfaces.emplace_back();
         row.dwIndex = index, row.dwInOctets = in, row.dwOutOctets = out, row.dwSpeed = speed;
         return row;
     }
@@ -112,9 +106,8 @@ public:
     }
     int32_t QueryProcessorTimes(ProcessorTimes* records, uint32_t bytes, uint32_t* returned) override {
         ++calls[__func__];
-        size_t count = processorStatus != kStatusSuccess ? 0 : std::min<size_t>(processors.size(), bytes / 48);
-        std::memcpy(records, processors.data(), count * sizeof(ProcessorTimes));
-        *returned = static_cast<uint32_t>(count * sizeof(ProcessorTimes));
+        *returned = std::min<uint32_t>(processors.size() * 48, bytes);   // also what a failed query left
+        std::copy(processors.begin(), processors.begin() + *returned / 48, records);
         return processorStatus;
     }
     bool QueryMemoryStatus(MemoryStatus* status) override {
@@ -127,7 +120,7 @@ public:
         auto needed = static_cast<uint32_t>(4 + interfaces.size() * sizeof(IfRow));
         if (*size < needed) return *size = needed, probeAnswer;
         table->dwNumEntries = static_cast<uint32_t>(interfaces.size());
-        for (uint32_t k = 0; k < interfaces.size(); ++k) IfTableRow(*table, k) = interfaces[k];
+        std::copy(interfaces.begin(), interfaces.end(), table->table);
         return fetchAnswer;
     }
     uint32_t QueryTickCount() override { return tick; }
@@ -147,12 +140,8 @@ public:
         if (profileWritable) profile[Key(section, key)] = value;
         return profileWritable;
     }
-    bool QueryModulePath(char* buffer) override {
-        return std::snprintf(buffer, kPathLength, "%s", modulePath.c_str()) > 0;
-    }
-    void WriteUserRegistryString(const char* key, const char* name, const char* data) override {
-        registry[std::string(key) + "\\" + name] = data;
-    }
+    bool QueryModulePath(char* buffer) override { return std::snprintf(buffer, kPathLength, "%s", modulePath.c_str()) > 0; }
+    void WriteUserRegistryString(const char* key, const char* name, const char* data) override { registry[std::string(key) + "\\" + name] = data; }
     void DeleteUserRegistryValue(const char* key, const char* name) override { registry.erase(std::string(key) + "\\" + name); }
     bool NotifyTray(uint32_t message, const TrayRecord& record) override {
         ++calls[__func__];
@@ -164,12 +153,10 @@ public:
         return message == kTrayModify ? trayIcons.count(record.id) > 0 : trayIcons.erase(record.id) > 0;
     }
     IconHandle LoadProgramIcon(WindowHandle, int id) override {
-        ++calls[__func__];
-        return missingIcons.count(id) ? nullptr : reinterpret_cast<IconHandle>(static_cast<uintptr_t>(id));
+        return ++calls[__func__], missingIcons.count(id) ? nullptr : reinterpret_cast<IconHandle>(static_cast<uintptr_t>(id));
     }
     IconHandle DrawIconText(IconHandle icon, const char* text) override {
-        ++calls[__func__];
-        return NewIcon(icon, std::string(text) + " on " + IconName(icon));
+        return ++calls[__func__], NewIcon(icon, std::string(text) + " on " + IconName(icon));
     }
     IconHandle DrawIconMeter(IconHandle icon, const MeterStyle& s) override {
         ++calls[__func__];
@@ -211,8 +198,7 @@ private:
 struct TestList {
     Unit* end = nullptr;
     TestList() {
-        AppendUnit(&end);
-        AppendUnit(&end);
+        AppendUnit(&end), AppendUnit(&end);
         end->prev->hidden = end->hidden = 1;
     }
     ~TestList() { FreeUnitList(end); }

@@ -1,3 +1,5 @@
+#include <numeric>
+
 #include "fake_os.h"
 #include "indicators/tray_presenter.h"
 #include "resources/icon_ids.h"
@@ -12,10 +14,8 @@ struct Presenter {
     GlobalOptions options{};
     PresenterState state{};
     WindowHandle dialog = os.trayWindow = reinterpret_cast<WindowHandle>(uintptr_t{0x4242});
-    int updates = 0;
 
     Calls Update() {
-        ++updates;
         UpdateTrayIcons(os, dialog, list.end, options, state);
         return Take();
     }
@@ -39,17 +39,14 @@ TEST(Presenter, IconsAreAddedThenShowTheirOwnImageAndTipAndFollowActivity) {
     Presenter p;
     p.list.Add("\\\\.\\PHYSICALDRIVE12", DRIVE_NO_ROOT_DIR).sizeUnit = 'G';
     Unit& c = p.list.Add("\\\\.\\C:", DRIVE_FIXED);
-    std::strcpy(c.label, "System");
-    std::strcpy(c.fileSystem, "NTFS");
-    c.freeScaled = 4000000000u;
-    c.totalScaled = 4100000000u;
-    c.sizeUnit = 'M';
-    c.value = 30;
+    std::strcpy(c.label, "System"), std::strcpy(c.fileSystem, "NTFS");
+    c.freeScaled = 4000000000u, c.totalScaled = 4100000000u, c.sizeUnit = 'M', c.value = 30;
     std::strcpy(p.list.Add("NIC #0 Usage", UNIT_NIC).label, "eth0");
-    const std::string cTip = "Drive: \\\\.\\C:\nVolume: System\nFilesystem: NTFS\nFree capacity: 4000000000 / 4100000000MB (30%)";
+    const std::string tip = " Drive: \\\\.\\C:\nVolume: System\nFilesystem: NTFS\nFree capacity: 4000000000 / 4100000000MB (30%)";
     EXPECT_EQ((Calls{"add 102 147 No update yet", "add 101 147 No update yet", "add 100 147 No update yet"}),
               p.Update()) << "last discovered first, with the idle icon and no tip of their own";
-    EXPECT_EQ((Calls{"modify 102 @ on 147 Network (0):\nUsage: 0%\nDescription: eth0", "modify 101 C on 147 " + cTip,
+    EXPECT_EQ(1, p.os.calls["YieldTimeSlice"]) << "an update ends by giving up its time slice";
+    EXPECT_EQ((Calls{"modify 102 @ on 147 Network (0):\nUsage: 0%\nDescription: eth0", "modify 101 C on 147" + tip,
                      "modify 100 1 on 147 Drive: \\\\.\\PHYSICALDRIVE12\nVolume: \nFilesystem: \nFree capacity: 0 / 0GB (0%)"}),
               p.Update());
     // activity, dirty -> the icon of the modify; a held state sends nothing.
@@ -57,83 +54,32 @@ TEST(Presenter, IconsAreAddedThenShowTheirOwnImageAndTipAndFollowActivity) {
         {ACTIVITY_READ, 1, "C on 137"}, {ACTIVITY_READ, 0, nullptr}, {ACTIVITY_WRITE, 1, "C on 138"},
         {ACTIVITY_READWRITE, 1, "C on 146"}, {ACTIVITY_IDLE, 1, "C on 147"}, {5, 1, "C on 147"}};
     for (const auto& step : steps) {
-        c.activity = step.activity;
-        c.dirty = step.dirty;
-        EXPECT_EQ(step.icon ? Calls{std::string("modify 101 ") + step.icon + " " + cTip} : Calls{}, p.Update())
-            << "activity " << int{step.activity};
+        c.activity = step.activity, c.dirty = step.dirty;
+        EXPECT_EQ(step.icon ? Calls{"modify 101 " + (step.icon + tip)} : Calls{}, p.Update()) << int{step.activity};
     }
     c.showInTray = 0;
     EXPECT_EQ((Calls{"delete 101"}), p.Update());
     EXPECT_EQ(Calls{}, p.Update());
     c.showInTray = 1;
-    p.list["NIC #0 Usage"].enabled = 0;
-    p.list["NIC #0 Usage"].dirty = 1;
+    p.list["NIC #0 Usage"].enabled = 0, p.list["NIC #0 Usage"].dirty = 1;
     EXPECT_EQ((Calls{"delete 102", "add 101 147 No update yet"}), p.Update());
-    EXPECT_EQ((Calls{"modify 101 C on 147 " + cTip}), p.Update());
+    EXPECT_EQ((Calls{"modify 101 C on 147" + tip}), p.Update());
     RemoveTrayIcons(p.os, p.dialog, p.list.end);
     EXPECT_EQ((Calls{"delete 100", "delete 101"}), p.Take()) << "first discovered first";
     EXPECT_EQ((Calls{"add 101 147 No update yet", "add 100 147 No update yet"}), p.Update());
     EXPECT_EQ(15, p.os.calls["DrawIconText"]) << "each Unit's five icons are drawn once";
     EXPECT_EQ(5, p.os.calls["LoadProgramIcon"]) << "the base icons are loaded once";
-    EXPECT_EQ(p.updates, p.os.calls["YieldTimeSlice"]) << "each update ends by giving up its time slice";
-}
-
-TEST(Presenter, AnIconTheShellLostIsAddedAgainAsItIsNow) {
-    Presenter p;
-    Unit& c = p.list.Add("\\\\.\\C:", DRIVE_FIXED);
-    const std::string tip = " Drive: \\\\.\\C:\nVolume: \nFilesystem: \nFree capacity: 0 / 0 B (0%)";
+    // An icon the shell lost without a word: its change fails, and it is added
+    // again at once as it is now; a refused add is tried again at the next update.
     p.Update();
-    p.Update();
-    p.os.trayIcons.clear();   // lost without a word: its changes fail
-    EXPECT_EQ((Calls{"modify 100 C on 137" + tip, "add 100 C on 137" + tip}), p.Show(c, ACTIVITY_READ));
-    EXPECT_EQ((Calls{"modify 100 C on 138" + tip}), p.Show(c, ACTIVITY_WRITE));
-    p.os.trayIcons.clear();
+    p.os.trayIcons.erase(101);
+    EXPECT_EQ((Calls{"modify 101 C on 137" + tip, "add 101 C on 137" + tip}), p.Show(c, ACTIVITY_READ, 30));
+    p.os.trayIcons.erase(101);
     p.os.trayRefusesAdds = true;
-    EXPECT_EQ((Calls{"modify 100 C on 147" + tip, "add 100 C on 147" + tip}), p.Show(c, ACTIVITY_IDLE));
-    EXPECT_EQ((Calls{"add 100 147 No update yet"}), p.Update()) << "tried again at the next update, once";
+    EXPECT_EQ((Calls{"modify 101 C on 138" + tip, "add 101 C on 138" + tip}), p.Show(c, ACTIVITY_WRITE, 30));
+    EXPECT_EQ((Calls{"add 101 147 No update yet"}), p.Update()) << "once, not in a loop";
     p.os.trayRefusesAdds = false;
-    EXPECT_EQ((Calls{"add 100 147 No update yet"}), p.Update());
-    EXPECT_EQ((Calls{"modify 100 C on 147" + tip}), p.Update());
-    p.options.SingleIconMode = 1;   // the single icon alike
-    p.Update();
-    p.os.trayIcons.clear();
-    EXPECT_EQ((Calls{"modify 0 137 Blinkwatch", "add 0 137 Blinkwatch"}), p.Show(c, ACTIVITY_READ));
-    p.os.trayIcons.clear();
-    p.os.trayRefusesAdds = true;
-    p.Show(c, ACTIVITY_WRITE);
-    p.os.trayRefusesAdds = false;
-    EXPECT_EQ("add 0 147 Blinkwatch", p.Update().at(0)) << "a single icon refused is added at the next update";
-}
-
-TEST(Presenter, OverlayCharactersAndTooltips) {
-    const struct { uint32_t kind; const char* name; const char* text; } overlays[] = {
-        {1, "\\\\.\\PHYSICALDRIVE12", "1"}, {1, "\\\\.\\PHYSICALDRIVE7", "7"}, {1, "\\\\.\\PHYSICALDRIVE", " "},
-        {3, "\\\\.\\E:", "E"}, {3, "\\\\.", " "}, {0, "\\\\.\\F:", "!"}, {5, "\\\\.\\R:", "!"}, {6, "", "!"},
-        {UNIT_CPU, "CPU Usage", "~"}, {UNIT_RAM, "", "~"}, {UNIT_VRAM, "", "~"}, {UNIT_NIC, "", "@"}};
-    for (const auto& o : overlays) {
-        Unit unit{};
-        unit.kind = o.kind;
-        std::strcpy(unit.name, o.name);
-        char text[2] = {'x', 'x'};
-        FormatOverlayText(unit, text);
-        EXPECT_STREQ(o.text, text) << o.name;
-    }
-    // Tips are cut at 127 characters, and a field without its terminating zero
-    // is read no further than its buffer.
-    Unit unit{};
-    unit.kind = UNIT_NIC;
-    std::memset(unit.label, 'L', 200);
-    char tip[kTrayTipLength];
-    FormatTooltip(unit, tip);
-    EXPECT_EQ(("Network (0):\nUsage: 0%\nDescription: " + std::string(200, 'L')).substr(0, 127), tip);
-    unit.kind = DRIVE_FIXED;
-    std::memset(unit.name, 'N', sizeof unit.name);
-    FormatTooltip(unit, tip);
-    EXPECT_EQ("Drive: " + std::string(120, 'N'), tip);
-    Unit fresh{};   // a drive not sampled yet has no size letter: a blank, not the end of the text
-    std::strcpy(fresh.name, "\\\\.\\C:");
-    FormatTooltip(fresh, tip);
-    EXPECT_STREQ("Drive: \\\\.\\C:\nVolume: \nFilesystem: \nFree capacity: 0 / 0 B (0%)", tip);
+    EXPECT_EQ((Calls{"add 101 147 No update yet"}), p.Update());
 }
 
 TEST(Presenter, MetersAreRedrawnOnTheirOwnIconInTheirColours) {
@@ -142,13 +88,8 @@ TEST(Presenter, MetersAreRedrawnOnTheirOwnIconInTheirColours) {
     Unit& ram = p.list.Add("RAM Usage", UNIT_RAM);
     Unit& vram = p.list.Add("VRAM Usage", UNIT_VRAM);
     cpu.cpuIndex = 3;
-    ram.ramFreeMB = 1200;
-    ram.ramTotalMB = 4096;
-    vram.vramFreeMB = 9000;
-    vram.vramTotalMB = 9999;
-    uint8_t next = 1;
-    for (uint8_t* colour = &p.options.Color_cpu_red; colour <= &p.options.Color_background_blue; ++colour)
-        *colour = next++;
+    ram.ramFreeMB = vram.vramFreeMB = 1200, ram.ramTotalMB = vram.vramTotalMB = 4096;
+    std::iota(&p.options.Color_cpu_red, &p.options.Color_background_blue + 1, uint8_t{1});   // 1, 2, 3, ...
     p.Update();
     EXPECT_EQ("modify 100 ~ on 147 CPU(3):\nUsage: 0%", p.Update().at(2)) << "idle until the first sample";
     // Unit, dynamic colour, load -> its modify: the meter drawn on the previous one.
@@ -157,8 +98,8 @@ TEST(Presenter, MetersAreRedrawnOnTheirOwnIconInTheirColours) {
         {&cpu, 1, 140, "100 meter 140 100 10/11/12 255/0/0 on meter 50 50 10/11/12 127/128/0 on ~ on 148 CPU"},
         {&cpu, 1, -20, "100 meter -20 0 10/11/12 0/255/0 on meter 140"},
         {&cpu, 0, 1, "100 meter 1 1 10/11/12 1/2/3 on meter -20"},
-        {&ram, 1, 100, "101 meter 100 100 10/11/12 4/5/6 on ~ on 148 RAM:\nUsage: 100%\nFree: 1200MB / 4096MB"},
-        {&vram, 1, 7, "102 meter 7 7 10/11/12 7/8/9 on ~ on 148 Virtual RAM:\nUsage: 7%\nFree: 9000MB / 9999MB"}};
+        {&ram, 1, 101, "101 meter 101 100 10/11/12 4/5/6 on ~ on 148 RAM:\nUsage: 101%\nFree: 1200MB / 4096MB"},
+        {&vram, 1, 7, "102 meter 7 7 10/11/12 7/8/9 on ~ on 148 Virtual RAM:\nUsage: 7%\nFree: 1200MB / 4096MB"}};
     for (const auto& d : draws) {
         p.options.Color_cpu_dynamic = d.dynamic;
         Calls calls = p.Show(*d.unit, ACTIVITY_METER, d.value);
@@ -170,28 +111,21 @@ TEST(Presenter, MetersAreRedrawnOnTheirOwnIconInTheirColours) {
     EXPECT_EQ((Calls{"modify 100 none CPU(3):\nUsage: 21%"}), p.Show(cpu, ACTIVITY_METER, 21));
     EXPECT_EQ(14u, p.os.liveIcons.size()) << "a failed drawing drops the old meter too";
     p.os.drawingsFail = false;
-    const std::string anew = "meter 22 22 10/11/12 56/199/0 on 148 ";
-    EXPECT_EQ(anew, p.Show(cpu, ACTIVITY_METER, 22).at(0).substr(11, anew.size()))
+    EXPECT_EQ("modify 100 meter 22 22 10/11/12 56/199/0 on 148 ", p.Show(cpu, ACTIVITY_METER, 22).at(0).substr(0, 48))
         << "an empty slot is drawn on the meter base icon";
-}
-
-TEST(Presenter, IconSetsFollowTheOptionAndSurviveFailedLoadsAndDrawings) {
-    Presenter p;
-    Unit& c = p.list.Add("\\\\.\\C:", DRIVE_FIXED);
+    // The other icon set: every Unit's icons released and drawn anew, on the new base icons.
+    p.options.AlternativeIcons = 1;
+    p.os.drawingsFail = true;
+    EXPECT_EQ("modify 102 none", p.Update().at(0).substr(0, 15));
+    EXPECT_EQ(0u, p.os.liveIcons.size());
+    p.os.drawingsFail = false;
+    EXPECT_EQ("modify 102 ~ on 107", p.Show(vram, 0).at(0).substr(0, 19)) << "an empty set is built again";
     p.os.missingIcons = {IDI_READ};
+    p.options.AlternativeIcons = 0;
     p.Update();
     p.os.missingIcons.clear();
-    p.os.drawingsFail = true;
-    EXPECT_EQ("modify 100 none", p.Update().at(0).substr(0, 15));
-    EXPECT_EQ(10, p.os.calls["LoadProgramIcon"]) << "the read icon was missing: the set loads again";
-    p.os.drawingsFail = false;
-    EXPECT_EQ("modify 100 C on 137", p.Show(c, ACTIVITY_READ).at(0).substr(0, 19)) << "an empty set is built again";
-    p.options.AlternativeIcons = 1;
-    EXPECT_EQ("modify 100 C on 139", p.Update().at(0).substr(0, 19)) << "the other set, every Unit redrawn";
-    EXPECT_EQ(5u, p.os.liveIcons.size()) << "the old set is released";
-    p.options.AlternativeIcons = 0;
-    EXPECT_EQ("modify 100 C on 137", p.Show(c, ACTIVITY_READ).at(0).substr(0, 19));
-    EXPECT_EQ(20, p.os.calls["LoadProgramIcon"]);
+    p.Update();
+    EXPECT_EQ(20, p.os.calls["LoadProgramIcon"]) << "a set without its read icon loads again";
 }
 
 TEST(Presenter, SingleIconFoldsWhatChangedAndDrivesTheLed) {
@@ -211,10 +145,7 @@ TEST(Presenter, SingleIconFoldsWhatChangedAndDrivesTheLed) {
         {&d, ACTIVITY_READ, {"modify 0 137 Blinkwatch"}, 1}, {nullptr, 0, {}, 0},
         {&c, ACTIVITY_WRITE, {"modify 0 138 Blinkwatch"}, 1}, {&cpu, ACTIVITY_METER, {"modify 0 147 Blinkwatch"}, 1}};
     for (const auto& step : steps) {
-        if (step.unit != nullptr) {
-            step.unit->activity = step.activity;
-            step.unit->dirty = 1;
-        }
+        if (step.unit != nullptr) step.unit->activity = step.activity, step.unit->dirty = 1;
         EXPECT_EQ(step.calls, p.Update()) << int{step.activity};
         EXPECT_EQ(step.led, p.os.keyStates[kScrollLockKey]) << int{step.activity};
     }
@@ -224,7 +155,11 @@ TEST(Presenter, SingleIconFoldsWhatChangedAndDrivesTheLed) {
     p.options.KeyboardLED = 0;
     p.options.Staticicon = 1;
     size_t strokes = p.os.keyStrokes.size();
-    EXPECT_EQ((Calls{"modify 0 147 Blinkwatch"}), p.Show(c, ACTIVITY_READWRITE));
+    p.os.trayIcons.erase(0);   // lost, as a per-unit icon can be, and then refused
+    p.os.trayRefusesAdds = true;
+    p.Show(c, ACTIVITY_READ);
+    p.os.trayRefusesAdds = false;
+    EXPECT_EQ("add 0 147 Blinkwatch", p.Update().at(0)) << "a single icon lost and refused comes back next time";
     EXPECT_EQ(strokes, p.os.keyStrokes.size()) << "the LED is left alone without the option";
     RemoveTrayIcons(p.os, p.dialog, p.list.end);
     EXPECT_EQ(Calls{}, p.Take()) << "stopping leaves the single icon";
@@ -254,8 +189,7 @@ TEST(Indicators, PortLinesFollowTheUnitsThatLitThem) {
         {ACTIVITY_WRITE, ACTIVITY_WRITE, {0x21, 0x23}}, {ACTIVITY_IDLE, ACTIVITY_METER, {0x02, 0x00}},
         {ACTIVITY_READWRITE, ACTIVITY_IDLE, {0x03}}, {ACTIVITY_IDLE, ACTIVITY_READ, {0x00}}};
     for (const auto& step : steps) {
-        a.activity = step.a;
-        b.activity = step.b;
+        a.activity = step.a, b.activity = step.b;
         p.Update();
         EXPECT_EQ(step.bytes, p.os.portBytes) << int{step.a} << " " << int{step.b};
         p.os.portBytes.clear();
@@ -263,13 +197,10 @@ TEST(Indicators, PortLinesFollowTheUnitsThatLitThem) {
     EXPECT_EQ(1, p.os.libraryLoads) << "loaded once";
     for (bool library : {false, true}) {   // without it, or without Out32, nothing is written
         Presenter q;
-        q.os.portLibrary = library;
-        q.os.portHasOut32 = false;
+        q.os.portLibrary = library, q.os.portHasOut32 = !library;
         Unit& unit = q.list.Add("\\\\.\\C:", DRIVE_FIXED);
-        unit.parallelPortEnabled = unit.parallelPortReadMask = 1;
-        unit.activity = ACTIVITY_READ;
-        q.Update();
-        q.Update();
+        unit.parallelPortEnabled = unit.parallelPortReadMask = 1, unit.activity = ACTIVITY_READ;
+        q.Update(), q.Update();
         EXPECT_EQ(library ? 1 : 2, q.os.libraryLoads) << "a missing library is looked for again";
         EXPECT_TRUE(q.os.portBytes.empty());
     }

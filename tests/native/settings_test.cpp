@@ -1,19 +1,7 @@
 // The value rules, the defaults and the path; the file on disk and a round
 // trip through it are checked under Wine.
 #include "fake_os.h"
-#include "settings/run_value.h"
 #include "settings/settings_file.h"
-
-TEST(Settings, ValueRules) {
-    for (const char* no : {"no", "No", "NO", "nO"}) EXPECT_FALSE(ParseYesNo(no)) << no;
-    for (const char* yes : {"", "0", "false", "off", "yes", "n", "no ", " no", "noo", "n\xd6"})
-        EXPECT_TRUE(ParseYesNo(yes)) << "'" << yes << "'";
-    const struct { const char* text; uint32_t number; } numbers[] = {
-        {"", 0}, {"abc", 0}, {"5", 5}, {"0x0F", 0}, {"15", 15}, {"-8", 4294967288u}, {"  +12abc", 12},
-        {"4294967295", 4294967295u}, {"4294967296", 0}, {"4294967301", 5}, {"\t 7", 7}, {"\n\v\f\r9", 9},
-        {"+-3", 0}, {"- 3", 0}, {"3 4", 3}, {"-2147483648", 2147483648u}, {"\xff" "12", 0}};
-    for (const auto& n : numbers) EXPECT_EQ(n.number, ParseNumber(n.text)) << "'" << n.text << "'";
-}
 
 TEST(Settings, LoadTakesDefaultsAndTheFilesValuesSaveWritesEveryKey) {
     FakeOs os;
@@ -26,9 +14,13 @@ TEST(Settings, LoadTakesDefaultsAndTheFilesValuesSaveWritesEveryKey) {
     list.end->enabled = 77;   // the end marker is neither loaded nor saved
     o.Pollinterval = 9;       // what the record held before plays no part
     cpu.showInTray = 0;
+    // By kind: a number from its leading digits modulo 2^32, a byte its low 8 bits, no hexadecimal;
+    // a yes/no false only for "no" in any letter case.
     const char* values[][3] = {
         {"generaloptions", "pollinterval", "abc"}, {"GENERALOPTIONS", "Color_ram_blue", "300"},
-        {"GENERALOPTIONS", "WindowPosLeft", "4294967288"}, {"GENERALOPTIONS", "AlternativeIcons", "NO"},
+        {"GENERALOPTIONS", "Pollintervalmeters", " \t+12abc"}, {"GENERALOPTIONS", "Startwithosdelay", "4294967301"},
+        {"GENERALOPTIONS", "StartWithOs", "no "}, {"GENERALOPTIONS", "Color_cpu_red", "- 3"},
+        {"GENERALOPTIONS", "WindowPosLeft", "4294967288"}, {"GENERALOPTIONS", "AlternativeIcons", "NO"}, {"GENERALOPTIONS", "WindowPosTop", "-20"},
         {"\\\\.\\PHYSICALDRIVE0", "Enabled", ""}, {"\\\\.\\PHYSICALDRIVE0", "ParallelPortReadMask", "15"},
         {"\\\\.\\PHYSICALDRIVE0", "ParallelPortWriteMask", "0x0F"}, {"NIC #0 Usage", "ParallelPortReadMask", "256"},
         {"NIC #0 Usage", "ParallelPortSeparateRW", "Yes"}, {"", "Trayicon", "No"}};   // the start marker's section
@@ -39,7 +31,7 @@ TEST(Settings, LoadTakesDefaultsAndTheFilesValuesSaveWritesEveryKey) {
                   o.Startwithosdelay, o.Pollinterval, o.Pollintervalmeters, o.AlternativeIcons, o.Color_cpu_dynamic,
                   o.Color_cpu_red, o.Color_cpu_green, o.Color_ram_blue, o.Color_vram_red, o.Color_background_green,
                   o.Color_background_blue, o.WindowPosTop, o.WindowPosLeft, o.WindowPosRight, o.WindowPosBottom);
-    EXPECT_STREQ("0 1 0 1500 0 1 16 128 44 228 0 64 100 -8 630 510", fields);
+    EXPECT_STREQ("1 5 0 12 0 1 0 128 44 228 0 64 -20 -8 630 510", fields);
     std::string units;
     WalkAll(list.end, [&](Unit& u) {
         std::snprintf(fields, sizeof fields, "%d %d %d %d %d,", u.enabled, u.showInTray, u.parallelPortEnabled,
@@ -49,30 +41,26 @@ TEST(Settings, LoadTakesDefaultsAndTheFilesValuesSaveWritesEveryKey) {
     EXPECT_EQ("0 0 0 0 0,1 1 0 15 0,0 1 0 0 0,0 1 0 0 0,77 1 0 0 0,", units);
     EXPECT_TRUE(os.profileWrites.empty()) << "loading writes nothing";
 
-    drive.parallelPortEnabled = 1;
-    nic.parallelPortWriteMask = 200;
+    drive.parallelPortEnabled = 1, nic.parallelPortWriteMask = 200;
     EXPECT_TRUE(SaveSettings(os, list.end, o));
     EXPECT_EQ(28u + 4 * 6, os.profileWrites.size()) << "every key, none for the end marker";
     EXPECT_EQ("Yes 200 4294967288", os.profile[FakeOs::Key(drive.name, "ParallelPortSeparateRW")] + " " +
                                         os.profile[FakeOs::Key(nic.name, "ParallelPortWriteMask")] + " " +
                                         os.profile[FakeOs::Key("GENERALOPTIONS", "WindowPosLeft")]);
     EXPECT_EQ(FakeOs::Key(kGeneralSection, "WindowPosBottom"), os.profileWrites.back()) << "the rectangle last";
-    os.profileWritable = false;
-    os.profileWrites.clear();
+    os.profileWritable = false, os.profileWrites.clear();
     EXPECT_FALSE(SaveSettings(os, list.end, o));
     EXPECT_EQ(1u, os.profileWrites.size()) << "nothing more is tried after a write that failed";
-    os.profile.clear();
-    os.profileWritable = true;
-    o.SettingsPath[0] = '\0';
+    os.profile.clear(), os.profileWritable = true, o.SettingsPath[0] = '\0';
     EXPECT_FALSE(SaveSettings(os, list.end, o));
     LoadSettings(os, nullptr, o);
     EXPECT_TRUE(os.profile.empty()) << "without a path nothing is written";
     EXPECT_EQ(100u, o.Pollinterval) << "and the defaults are loaded";
 }
 
-TEST(Settings, FileBesideTheProgramAndTheRunValue) {
+TEST(Settings, FileBesideTheProgram) {
     const struct { std::string module, settings; } paths[] = {
-        {"C:\\Tools\\blinkwatch.exe", "C:\\Tools\\Blinkwatch.ini"}, {"C:\\blinkwatch.exe", "C:\\Blinkwatch.ini"},
+        {"C:\\Tools\\blinkwatch.exe", "C:\\Tools\\Blinkwatch.ini"}, {"C:\\blinkwatch.exe", "C:\\Blinkwatch.ini"}, {"b.exe", "Blinkwatch.ini"},
         {"\\\\server\\share\\bw\\x.exe", "\\\\server\\share\\bw\\Blinkwatch.ini"},
         {"C:\\" + std::string(250, 'd') + "\\b.exe", ""},   // would not fit: no file at all
         {"", ""}};
@@ -84,15 +72,4 @@ TEST(Settings, FileBesideTheProgramAndTheRunValue) {
         BuildSettingsPath(os, options);
         EXPECT_EQ(p.settings, options.SettingsPath) << p.module;
     }
-    FakeOs os;
-    os.modulePath = "C:\\Program Files\\Blinkwatch\\blinkwatch.exe";
-    const std::string value = std::string(kRunKeyPath) + "\\Blinkwatch";
-    UpdateRunValue(os, true);
-    EXPECT_EQ("\"C:\\Program Files\\Blinkwatch\\blinkwatch.exe\" /STARTUP", os.registry[value]);
-    UpdateRunValue(os, false);
-    UpdateRunValue(os, false);
-    EXPECT_EQ(0u, os.registry.count(value));
-    os.modulePath = "";
-    UpdateRunValue(os, true);
-    EXPECT_EQ(0u, os.registry.count(value)) << "without the program's path nothing is written";
 }

@@ -60,19 +60,16 @@ TEST(Discovery, MachineInListOrderWithNamesKindsAndTrayIds) {
 }
 
 TEST(Discovery, ProcessorCountsAndTheInterfaceTableAnswers) {
-    // processors -> the CPU Units' names.
+    // processors -> the CPU Units' names: none, one for the total, or one each but at most 32.
     const struct { uint32_t processors; std::string names; } counts[] = {
-        {0, ""}, {1, "CPU Usage,"}, {3, "CPU #0 Usage,CPU #1 Usage,CPU #2 Usage,"}};
+        {0, ""}, {1, "CPU Usage."}, {40, "CPU #0 Usage.CPU #31 Usage."}};
     for (const auto& c : counts) {
         FakeOs os;
         Discovered d(os, c.processors);
         std::string names;
-        WalkAll(d.list, [&](Unit& u) { names += u.kind == UNIT_CPU ? std::string(u.name) + "," : ""; });
+        WalkAll(d.list, [&](Unit& u) { names += u.kind == UNIT_CPU && u.cpuIndex % 31 == 0 ? std::string(u.name) + "." : ""; });
         EXPECT_EQ(c.names, names);
     }
-    FakeOs many;
-    Discovered d40(many, 40);
-    EXPECT_EQ(31u, FindUnitByName(d40.list, "RAM Usage")->prev->cpuIndex) << "at most 32 processors";
     // The first answer must ask for a bigger buffer; anything else ends the
     // program with 1 and leaves no list. A failing fetch leaves no network Units.
     for (uint32_t answer : {kErrorSuccess, 50u, 87u, 1u}) {
@@ -90,4 +87,7 @@ TEST(Discovery, ProcessorCountsAndTheInterfaceTableAnswers) {
     ASSERT_EQ(0, d.exitCode);
     EXPECT_EQ(nullptr, FindUnitByName(d.list, "VRAM Usage")->next->next) << "no network Unit";
     EXPECT_EQ(LastUnit(d.list), FindUnitByName(d.list, "vram usage")) << "names are compared byte for byte";
+    Unit* head = FirstUnit(d.list);
+    ASSERT_EQ(1, AppendUnit(&head));
+    EXPECT_EQ(d.list, head->prev) << "appended at the tail from any element";
 }
