@@ -59,6 +59,8 @@ void ReleaseUnitIcons(Os& os, const PresenterState& state, Unit& unit) {
         ReleaseUnitIcon(os, state, *slot);
         *slot = nullptr;
     }
+    unit.iconShown = nullptr;   // a new icon may come back with a released one's handle
+    unit.meterDrawn = 0;
 }
 
 void ReloadBaseIcons(Os& os, WindowHandle dialog, Unit* list, const GlobalOptions& options,
@@ -101,24 +103,33 @@ IconHandle IconForActivity(const Unit& unit) {
     }
 }
 
-// Draws the meter for the Unit's current value. The previous meter icon is
-// released once it is no longer kept, also when the drawing failed and the
-// slot empties. An empty slot is drawn anew on the meter base icon, so one
-// failed drawing does not leave the meter blank until the next rebuild.
+// Draws the meter for the Unit's current value, unless its icon already
+// shows exactly that (a tooltip figure alone changed). The previous meter
+// icon is released once it is no longer kept, also when the drawing failed
+// and the slot empties. An empty slot is drawn anew on the meter base icon, so
+// one failed drawing does not leave the meter blank until the next rebuild.
 void RenewMeterIcon(UpdatePass& pass, Unit& unit) {
+    const MeterStyle look = MeterStyleFor(unit, pass.options);
+    if (unit.meterDrawn != 0 && unit.meterLook == look) return;
     IconHandle previous = unit.iconMeter;
     IconHandle canvas = previous != nullptr ? previous : pass.state.baseIcons[kSlotMeter];
-    IconHandle drawn = pass.os.DrawIconMeter(canvas, MeterStyleFor(unit, pass.options));
+    IconHandle drawn = pass.os.DrawIconMeter(canvas, look);
     if (drawn != previous) ReleaseUnitIcon(pass.os, pass.state, previous);
     unit.iconMeter = drawn;
+    if (drawn != canvas) unit.meterDrawn = drawn != nullptr, unit.meterLook = look;   // else nothing was drawn
 }
 
-// Sends the record as a change of its icon. The shell can lose an icon
-// without a word (its host restarted by hand, a policy, a full tray): then
-// the change fails and the icon is added again at once, as the record shows
-// it. False when that add fails too.
-bool ModifyOrAddAgain(Os& os, const TrayRecord& record) {
-    return os.NotifyTray(kTrayModify, record) || os.NotifyTray(kTrayAdd, record);
+// Sends the record as a change of its icon, of the tooltip alone when the
+// tray already shows `shown` and that is the record's image. The shell can
+// lose an icon without a word (its host restarted by hand, a policy, a full
+// tray): then the change fails and the icon is added again at once, as the
+// record shows it, and `shown` becomes the record's image. False when that
+// add fails too.
+bool ModifyOrAddAgain(Os& os, TrayRecord& record, IconHandle& shown) {
+    record.tipOnly = record.icon != nullptr && record.icon == shown;
+    if (!os.NotifyTray(kTrayModify, record) && !os.NotifyTray(kTrayAdd, record)) return false;
+    shown = record.icon;
+    return true;
 }
 
 void ShowUnitChange(UpdatePass& pass, Unit& unit) {
@@ -127,7 +138,8 @@ void ShowUnitChange(UpdatePass& pass, Unit& unit) {
     pass.record.id = static_cast<uint32_t>(unit.trayId);
     pass.record.icon = IconForActivity(unit);
     FormatTooltip(unit, pass.record.tip);
-    if (!ModifyOrAddAgain(pass.os, pass.record)) unit.trayIconAdded = 0;   // added at the next update
+    if (!ModifyOrAddAgain(pass.os, pass.record, unit.iconShown))
+        unit.trayIconAdded = 0;   // added at the next update
     unit.dirty = 0;
 }
 
@@ -138,7 +150,10 @@ void PresentOwnIcon(UpdatePass& pass, Unit& unit) {
             // own follow on the next update. A refused add is tried again then.
             pass.record.id = static_cast<uint32_t>(unit.trayId);
             unit.dirty = 1;
-            if (pass.os.NotifyTray(kTrayAdd, pass.record)) unit.trayIconAdded = unit.trayId;
+            if (pass.os.NotifyTray(kTrayAdd, pass.record)) {
+                unit.trayIconAdded = unit.trayId;
+                unit.iconShown = pass.record.icon;
+            }
         } else if (unit.dirty != 0) {
             ShowUnitChange(pass, unit);
         }
@@ -167,7 +182,10 @@ void PresentSingleIcon(UpdatePass& pass) {
             std::snprintf(record.tip, sizeof record.tip, "%s", kSingleIconTip);
             if (pass.options.Staticicon != 0) record.icon = pass.state.baseIcons[kSlotIdle];
             record.id = kSingleIconTrayId;
-            if (!ModifyOrAddAgain(pass.os, record)) pass.state.singleIconShown = 0;   // added at the next update
+            // Its tooltip never changes: the image it shows needs no call.
+            if (record.icon != pass.state.singleIconImage &&
+                !ModifyOrAddAgain(pass.os, record, pass.state.singleIconImage))
+                pass.state.singleIconShown = 0;   // added at the next update
             pass.pending = false;
         }
     } else if (pass.options.SingleIconMode != 0) {
@@ -176,6 +194,7 @@ void PresentSingleIcon(UpdatePass& pass) {
         record.icon = pass.state.baseIcons[kSlotIdle];
         std::snprintf(record.tip, sizeof record.tip, "%s", kSingleIconTip);
         pass.state.singleIconShown = pass.os.NotifyTray(kTrayAdd, record);
+        pass.state.singleIconImage = record.icon;
     }
 }
 

@@ -23,6 +23,7 @@ struct PresenterState {
     std::array<IconHandle, kIconSlotCount> baseIcons;
     int32_t loadedIconSetAlternate;   // the AlternativeIcons value the set was loaded with
     int32_t singleIconShown;          // the single icon (tray id 0) is in the tray
+    IconHandle singleIconImage;       // and shows this base icon
     PortState port;
 };
 

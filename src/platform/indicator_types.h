@@ -15,12 +15,15 @@ constexpr uint32_t kTrayCallbackMessage = 1030;   // WM_USER + 6: the icons' mou
 constexpr size_t kTrayTipLength = 128;            // 127 characters and the terminating zero
 
 // One tray call: the icon `id` of `window`, with its image and tooltip. The
-// platform adds the record's size and flags and the callback message.
+// platform adds the record's size and flags and the callback message. A
+// change with `tipOnly` leaves out the image, which the tray already shows:
+// the shell's copy of an image is the dearest part of a change.
 struct TrayRecord {
     WindowHandle window;
     uint32_t id;
     IconHandle icon;
     char tip[kTrayTipLength];
+    bool tipOnly;   // a change (never an add) of the tooltip alone
 };
 
 struct Rgb {
@@ -42,6 +45,11 @@ struct MeterStyle {
     bool hasBar;          // false for kinds without a bar colour
     Rgb bar;
 };
+
+inline bool operator==(const MeterStyle& a, const MeterStyle& b) {
+    return a.percent == b.percent && a.barPercent == b.barPercent && a.background == b.background &&
+           a.hasBar == b.hasBar && a.bar == b.bar;
+}
 
 // Keyboard event flags.
 constexpr uint32_t kKeyExtended = 1;

@@ -47,6 +47,9 @@ struct Unit {
     IconHandle iconWrite;
     IconHandle iconReadWrite;
     IconHandle iconMeter;
+    IconHandle iconShown;          // the image the tray was last sent; null when not known
+    int32_t meterDrawn;            // iconMeter shows meterLook (else the bare meter icon)
+    MeterStyle meterLook;
     int32_t dirty;                 // icon and tooltip must be refreshed
     uint32_t writeCounter;         // drive: writes last seen; interface: out-octets
     uint32_t readCounter;          // drive: reads last seen; interface: in-octets

@@ -1,6 +1,7 @@
 // The real blinkwatch.exe under Wine, seen through the stand-in tray and driven from outside: each flow once.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 
 #include "program.h"
@@ -79,6 +80,8 @@ TEST_F(E2e, FirstTicksThenALaunchOnAnOldWindowsIsRefused) {
         return tray.icons.begin()->second.tip.rfind("RAM:\nUsage: ", 0) == 0 &&
                tray.icons.rbegin()->second.tip.rfind("Virtual RAM:\nUsage: ", 0) == 0;
     }));
+    EXPECT_TRUE(std::any_of(tray.calls.begin(), tray.calls.end(), [](const TrayCall& c) { return c.message == NIM_MODIFY && c.image; }))
+        << "no meter drawn into the tray";
     tray.icons.begin()->second.Click(WM_RBUTTONDBLCLK);
     ExpectEnded(first);
 
@@ -111,6 +114,15 @@ TEST_F(E2e, ClicksButtonsAndKeysOnTheWindow) {
     EXPECT_TRUE(Icons(2)) << "and starts it again";
     EXPECT_EQ("Disable", Text(dialog, IDC_START));
     EXPECT_TRUE(ShellRestarted(2)) << "TaskbarCreated brings every icon back";
+    // A tray that lost an icon without a word refuses its next change (here, to the other icon set).
+    tray.icons.erase(icon.id);
+    tray.calls.clear();
+    SendDlgItemMessageA(dialog, IDC_ALTERNATE_ICONS, BM_CLICK, 0, 0);
+    ASSERT_TRUE(Icons(2));
+    auto refused = std::find_if(tray.calls.begin(), tray.calls.end(), [&](const TrayCall& c) { return c.id == icon.id; });
+    ASSERT_LT(refused + 1, tray.calls.end());
+    EXPECT_EQ(std::make_tuple(NIM_MODIFY, NIM_ADD, refused->tip), std::make_tuple(refused[0].message, refused[1].message,
+              refused[1].tip)) << "added again right after, as it is now";
     icon.Click(WM_LBUTTONDBLCLK);
     EXPECT_TRUE(Eventually([&] { return !IsWindowVisible(dialog); })) << "the next double-click hides";
     icon.Click(WM_LBUTTONDBLCLK);

@@ -24,6 +24,7 @@ struct TrayCall {   // one call, or an icon the tray shows
     HWND window = nullptr;
     UINT id = 0, callback = 0;
     std::string tip;
+    bool image = false;  // the call carries an icon
     void Click(UINT mouse) const { PostMessageA(window, callback, id, mouse); }   // as the shell does
 };
 
@@ -55,7 +56,7 @@ private:
         char tip[512] = {};
         WideCharToMultiByte(CP_ACP, 0, data.tip, static_cast<int>(wcsnlen(data.tip, 128)), tip, sizeof tip - 1, 0, 0);
         TrayCall call{static_cast<DWORD>(copy->dwData), reinterpret_cast<HWND>(static_cast<LONG_PTR>(data.window)),
-                      data.id, data.callback, tip};
+                      data.id, data.callback, tip, (data.flags & NIF_ICON) != 0};
         current->calls.push_back(call);
         auto shown = current->icons.find(call.id);
         bool known = shown != current->icons.end(), modify = known && call.message == NIM_MODIFY;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <deque>
 #include <functional>
 #include <map>
 #include <set>
@@ -42,12 +43,12 @@ public:
     std::vector<std::string> profileWrites;           // keys asked to be written, in order
     std::string modulePath = "C:\\Blinkwatch\\blinkwatch.exe";   // "" cannot be read
     std::map<std::string, std::string> registry;      // "subkey\name" -> data
-    std::vector<std::string> tray;                    // "add 100 <icon> <tip>", "delete 100"
-    std::set<uint32_t> trayIcons;                     // what the shell shows: changing another one fails
+    std::vector<std::string> tray;                    // "add 100 <icon> <tip>", "tip 100 <tip>", "delete 100"
+    std::map<uint32_t, std::string> trayIcons;        // the images the shell shows: changing another one fails
     bool trayRefusesAdds = false;
     WindowHandle trayWindow = nullptr;                // the window named in every tray call
     std::set<int> missingIcons;                       // resources that do not load
-    bool drawingsFail = false;
+    int drawingsFail = 0;                             // 1: drawings fail; 2: only the icon's creation, which gives back the source
     std::map<IconHandle, std::string> liveIcons;      // drawn, not released: what they show
     int badReleases = 0;                              // shared or unknown icons released
     bool portLibrary = false, portHasOut32 = true;
@@ -145,12 +146,16 @@ public:
     void DeleteUserRegistryValue(const char* key, const char* name) override { registry.erase(std::string(key) + "\\" + name); }
     bool NotifyTray(uint32_t message, const TrayRecord& record) override {
         ++calls[__func__];
-        const char* kinds[] = {"add ", "modify ", "delete "};
-        tray.push_back(kinds[message] + std::to_string(record.id) +
-                       (message == kTrayDelete ? "" : " " + IconName(record.icon) + " " + record.tip));
         EXPECT_EQ(trayWindow, record.window);
-        if (message == kTrayAdd) return !trayRefusesAdds && trayIcons.insert(record.id).second;
-        return message == kTrayModify ? trayIcons.count(record.id) > 0 : trayIcons.erase(record.id) > 0;
+        const bool tipOnly = message == kTrayModify && record.tipOnly;
+        const char* kinds[] = {"add ", "modify ", "delete "};
+        const std::string image = IconName(record.icon), call = (tipOnly ? "tip " : kinds[message]) + std::to_string(record.id);
+        tray.push_back(message == kTrayDelete ? call : call + " " + (tipOnly ? "" : image + " ") + record.tip);
+        auto shown = trayIcons.find(record.id);
+        if (message == kTrayDelete) return trayIcons.erase(record.id) > 0;
+        if ((message == kTrayAdd) == (shown != trayIcons.end()) || (message == kTrayAdd && trayRefusesAdds)) return false;
+        EXPECT_TRUE(!tipOnly || shown->second == image) << "a new tooltip over " << shown->second << ", not " << image;
+        return trayIcons[record.id] = image, true;
     }
     IconHandle LoadProgramIcon(WindowHandle, int id) override {
         return ++calls[__func__], missingIcons.count(id) ? nullptr : reinterpret_cast<IconHandle>(static_cast<uintptr_t>(id));
@@ -165,7 +170,10 @@ public:
                       s.background.green, s.background.blue, s.hasBar ? s.bar.red : -1, s.bar.green, s.bar.blue);
         return NewIcon(icon, look + IconName(icon));
     }
-    void ReleaseIcon(IconHandle icon) override { badReleases += liveIcons.erase(icon) == 0; }
+    void ReleaseIcon(IconHandle icon) override {
+        badReleases += liveIcons.erase(icon) == 0;
+        freedIcons_.push_back(icon);   // its handle comes back with the next icon, as the platform's may
+    }
     LibraryHandle LoadPortLibrary(const char* fileName) override {
         ++libraryLoads;
         return portLibrary && std::strcmp(fileName, "inpout32.dll") == 0 ? reinterpret_cast<LibraryHandle>(16) : nullptr;
@@ -187,11 +195,14 @@ public:
 
 private:
     IconHandle NewIcon(IconHandle source, const std::string& what) {
-        if (drawingsFail || source == nullptr) return nullptr;
-        auto icon = reinterpret_cast<IconHandle>(nextIcon_++);
-        return liveIcons[icon] = what, icon;
+        if (drawingsFail == 1 || source == nullptr) return nullptr;
+        if (drawingsFail == 2) return source;
+        IconHandle icon = freedIcons_.empty() ? reinterpret_cast<IconHandle>(nextIcon_++) : freedIcons_.front();
+        if (!freedIcons_.empty()) freedIcons_.pop_front();
+        return liveIcons[icon] = what.substr(0, 160), icon;   // a meter drawn on meters stays short
     }
     uintptr_t nextIcon_ = 1000;
+    std::deque<IconHandle> freedIcons_;
 };
 
 // A list between its markers, freed with the object; `end` is the end marker.

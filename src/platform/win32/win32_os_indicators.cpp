@@ -34,7 +34,7 @@ bool Win32Os::NotifyTray(uint32_t message, const TrayRecord& record) {
     data.cbSize = kNotifyRecordSize;
     data.hWnd = reinterpret_cast<HWND>(record.window);
     data.uID = record.id;
-    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uFlags = NIF_MESSAGE | NIF_TIP | (message == kTrayModify && record.tipOnly ? 0 : NIF_ICON);
     data.uCallbackMessage = kTrayCallbackMessage;
     data.hIcon = ToIcon(record.icon);
     static_assert(sizeof data.szTip == sizeof record.tip, "tip length");
