@@ -152,14 +152,11 @@ TEST(Sampling, ProcessorLoads) {
         }
         EXPECT_EQ(multi ? 0 : 9, s.os.calls["QuerySystemTimes"]);
         if (!multi) continue;
-        // No usable answer: the load stays; a record the platform did not fill is no sample.
-        s.os.processorStatus = 5;
-        cpu1.sampleDue = 1;
-        s.Poll();
-        s.os.processorStatus = kStatusSuccess;
-        s.os.processors.resize(1);
-        cpu1.sampleDue = 1;
-        s.Poll();
+        for (int32_t status : {5, kStatusSuccess}) {   // no usable answer, then a record the platform did not fill
+            s.os.processorStatus = status, s.os.processors.resize(status == 5 ? 2 : 1);
+            s.os.processors.back().IdleTime += 900, s.os.processors.back().KernelTime += 900;   // idle, if taken
+            cpu1.sampleDue = 1, s.Poll();   // the load stays
+        }
         EXPECT_EQ("9/1 100 0", Light(cpu1, cpu1.value, 0));
     }
 }

@@ -1,5 +1,4 @@
 // Win32Os against Wine's real services, icons pixel by pixel, the main dialog.
-#include <winsock2.h>
 #include <windows.h>
 #include <commctrl.h>
 #include <iphlpapi.h>
@@ -15,7 +14,6 @@
 #include "platform/win32/win32_os.h"
 #include "resources/icon_ids.h"
 #include "resources/resource_ids.h"
-#include "sampling/network.h"
 #include "units/discovery.h"
 #include "units/unit_list.h"
 #include "gdi_count.h"   // last: its macros count this file's own calls too
@@ -57,34 +55,19 @@ TEST(Win32Os, ServicesAgreeWithWhatWineReports) {
     GetSystemInfo(&system);
     GlobalOptions options{};
     options.ProcessorCount = system.dwNumberOfProcessors;
-    Unit *list = nullptr, *loopback = nullptr;
+    Unit* list = nullptr;
     ASSERT_EQ(0, DiscoverUnits(os, &list, options));
-    DWORD cpus = 0, nics = 0, interfaces = 0;
+    DWORD cpus = 0, nics = 0, interfaces = 0, loopback = 0;   // Wine always lists a loopback interface
     WalkForward(list, [&](Unit& unit) {
         cpus += unit.kind == UNIT_CPU;
         nics += unit.kind == UNIT_NIC;
-        if (std::strcmp(unit.fileSystem, "Loopback") == 0) loopback = &unit;
+        loopback += std::strcmp(unit.fileSystem, "Loopback") == 0;
     });
     GetNumberOfInterfaces(&interfaces);   // the interface table's rows
-    EXPECT_EQ(interfaces, nics);
+    EXPECT_EQ(std::pair(interfaces, 1ul), std::pair(nics, loopback));
     EXPECT_EQ(std::min<DWORD>(system.dwNumberOfProcessors, kMaxProcessors), cpus);
     const Unit& c = *FindUnitByName(list, "\\\\.\\C:");
     EXPECT_EQ(std::pair(static_cast<uint32_t>(DRIVE_FIXED), 0), std::pair(c.kind, c.hidden)) << "C:, listed";
-
-    ASSERT_NE(nullptr, loopback) << "Wine always lists the loopback interface, whose traffic the step sees";
-    SamplerState state{};
-    NetworkStep(os, *loopback, state);
-    const uint32_t in = loopback->readCounter, out = loopback->writeCounter;
-    WSADATA wsa;
-    WSAStartup(MAKEWORD(2, 2), &wsa);
-    SOCKET sender = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-    sockaddr_in discard{AF_INET, htons(9), {{{127, 0, 0, 1}}}, {}};   // the discard port of this machine
-    std::vector<char> data(60000, 'b');
-    EXPECT_EQ(60000, sendto(sender, data.data(), 60000, 0, reinterpret_cast<sockaddr*>(&discard), sizeof discard));
-    closesocket(sender);
-    NetworkStep(os, *loopback, state);
-    EXPECT_GE(std::min(loopback->readCounter - in, loopback->writeCounter - out), 60000u) << "received and sent";
-    EXPECT_EQ(ACTIVITY_READWRITE, loopback->activity);
     FreeUnitList(list);
 
     // The Windows 2000 fallback sums the per-processor records: it agrees with the system's own totals.
@@ -93,11 +76,6 @@ TEST(Win32Os, ServicesAgreeWithWhatWineReports) {
     EXPECT_GT(times[1] + times[2], times[0]) << "some busy time since boot";
     for (int k = 0; k < 3; ++k) EXPECT_NEAR(times[k], sums[k], 1e6 * system.dwNumberOfProcessors) << "time " << k;
 
-    MemoryStatus status{sizeof status, 0, 0, 0, 0, 0, 0, 0, 0};
-    MEMORYSTATUSEX real{sizeof real, 0, 0, 0, 0, 0, 0, 0, 0};
-    ASSERT_TRUE(os.QueryMemoryStatus(&status) && GlobalMemoryStatusEx(&real));
-    EXPECT_EQ(std::pair(real.ullTotalPhys, real.ullTotalPageFile),
-              std::pair(status.ullTotalPhys, status.ullTotalPageFile));
     uint64_t total = 0, free = 0;
     ULARGE_INTEGER size{};
     ASSERT_TRUE(os.QueryDiskFreeSpace("\\\\.\\C:\\", &total, &free));
@@ -137,11 +115,9 @@ TEST(Win32Icons, ProgramIconsDrawingsOnThemAndTheirGdiObjects) {
         }
     }
     IconHandle letter = os.DrawIconText(idleBase, "C");
-    std::vector<uint32_t> drawn = ReadIcon(letter);
+    const std::vector<uint32_t> drawn = ReadIcon(letter);
     os.ReleaseIcon(letter);
     EXPECT_GT(std::inner_product(idle.begin(), idle.end(), drawn.begin(), 0, std::plus<>(), std::not_equal_to<>()), 10);
-    std::copy(idle.begin(), idle.begin() + 1024, drawn.begin());
-    EXPECT_EQ(idle, drawn) << "the letter changes colour pixels only";
     EXPECT_EQ(base, ReadIcon(meterBase)) << "the base icon is left intact";
 
     // A thousand redraws as the presenter makes them, on the previous meter then released, leave one meter.
@@ -183,8 +159,7 @@ TEST(Win32Dialog, UnitListAndOptionsPanelAreWiredToTheUnitsAndOptions) {
 
     // A ctrl-click, which the list view itself adds to the selection, leaves its row alone selected.
     Unit& c = *listed[1];
-    c.showInTray = 0;
-    c.parallelPortReadMask = 0x80;
+    c.showInTray = 0, c.parallelPortReadMask = 0x80;
     ListView_SetItemState(view, 0, LVIS_SELECTED, LVIS_SELECTED);
     RECT row{};
     ListView_GetItemRect(view, 1, &row, LVIR_LABEL);
