@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs everything Blinkwatch needs to build and test on Debian 12:
 # the mingw-w64 cross compilers, Wine (32-bit), a virtual X server, CMake and
-# GoogleTest. Safe to run again: packages already present are left alone.
+# GoogleTest; with --bench, also what the Wine benchmark uses: gkrellm (what
+# it is compared with) and xdotool (answers a message box). Safe to run again:
+# packages already present are left alone.
 set -euo pipefail
 
 packages=(
@@ -10,6 +12,7 @@ packages=(
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine wine32:i386 wine64 xvfb xauth x11-utils imagemagick
 )
+[ "${1:-}" != --bench ] || packages+=(gkrellm xdotool)
 
 if [ "$(id -u)" -ne 0 ]; then
   echo "This script installs system packages and must run as root. Run:"
