@@ -1,6 +1,8 @@
 #pragma once
 // Physical (RAM) and virtual (VRAM, the commit charge) memory load, and the
-// two steps of the poll pass that publish them.
+// two steps of the poll pass that publish them. Both are the machine's
+// figures, so a 32-bit and a 64-bit build show the same: the process's own
+// address space, which differs between them, is never shown.
 #include <cstdint>
 
 #include "platform/os.h"

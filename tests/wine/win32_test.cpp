@@ -149,6 +149,8 @@ TEST(Win32Dialog, UnitListAndOptionsPanelAreWiredToTheUnitsAndOptions) {
                                      MainDialogProc, reinterpret_cast<LPARAM>(&state));
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    for (int id : {IDC_SINGLE_ICON, IDC_START_WITH_OS, IDC_ALTERNATE_ICONS, IDC_MULTI_CPU, IDC_KEYBOARD_LED, IDC_STATIC_ICON})
+        EXPECT_EQ(id == IDC_ALTERNATE_ICONS, IsDlgButtonChecked(dialog, id) == BST_CHECKED) << id << ": the defaults";
     // Stopped while no Unit is enabled (defaults were loaded): no drive is sampled, no icon reaches the tray.
     SendMessageA(dialog, WM_COMMAND, IDC_START, 0);
     HWND view = GetDlgItem(dialog, IDC_UNIT_LIST);
