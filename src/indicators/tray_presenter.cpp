@@ -150,10 +150,8 @@ void PresentOwnIcon(UpdatePass& pass, Unit& unit) {
             // own follow on the next update. A refused add is tried again then.
             pass.record.id = static_cast<uint32_t>(unit.trayId);
             unit.dirty = 1;
-            if (pass.os.NotifyTray(kTrayAdd, pass.record)) {
-                unit.trayIconAdded = unit.trayId;
-                unit.iconShown = pass.record.icon;
-            }
+            if (pass.os.NotifyTray(kTrayAdd, pass.record)) unit.trayIconAdded = unit.trayId;
+            unit.iconShown = nullptr;   // the record's image may be another Unit's, released later
         } else if (unit.dirty != 0) {
             ShowUnitChange(pass, unit);
         }
@@ -182,9 +180,7 @@ void PresentSingleIcon(UpdatePass& pass) {
             std::snprintf(record.tip, sizeof record.tip, "%s", kSingleIconTip);
             if (pass.options.Staticicon != 0) record.icon = pass.state.baseIcons[kSlotIdle];
             record.id = kSingleIconTrayId;
-            // Its tooltip never changes: the image it shows needs no call.
-            if (record.icon != pass.state.singleIconImage &&
-                !ModifyOrAddAgain(pass.os, record, pass.state.singleIconImage))
+            if (!ModifyOrAddAgain(pass.os, record, pass.state.singleIconImage))
                 pass.state.singleIconShown = 0;   // added at the next update
             pass.pending = false;
         }
