@@ -32,6 +32,8 @@ struct DialogState {
     bool inActivityTick = false;
     // WM_CLOSE has removed the icons; nothing may add them again.
     bool closing = false;
-    // The shell's broadcast after it (re)starts: every icon must be added again.
+    // Registered messages: the shell's broadcast of a new tray, and another
+    // launch's request to show the window.
     uint32_t taskbarCreatedMessage = 0;
+    uint32_t showRequestMessage = 0;
 };

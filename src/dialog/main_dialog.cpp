@@ -4,12 +4,12 @@
 
 #include <cstdio>
 
+#include "dialog/activity_tick.h"
 #include "dialog/options_panel.h"
 #include "dialog/unit_list_view.h"
 #include "resources/icon_ids.h"
 #include "resources/resource_ids.h"
 #include "sampling/drive.h"
-#include "sampling/poll_units.h"
 #include "settings/run_value.h"
 #include "settings/settings_file.h"
 #include "units/unit_list.h"
@@ -79,8 +79,9 @@ void OnStart(HWND dialog, DialogState& state) {
 }
 
 // Everything is written, the dialog's normal rectangle as it is now. A file
-// that cannot be written (a folder the user may not write to) is said, not
-// passed over: the next start would quietly come back with other settings.
+// that cannot be written (a folder the user may not write to, another program
+// holding it) is said, not passed over: the next start would quietly come
+// back with other settings. What the file holds then is said as it is.
 void OnApply(HWND dialog, DialogState& state) {
     WINDOWPLACEMENT placement = {};
     placement.length = sizeof placement;
@@ -90,13 +91,15 @@ void OnApply(HWND dialog, DialogState& state) {
         state.options.WindowPosRight = placement.rcNormalPosition.right;
         state.options.WindowPosBottom = placement.rcNormalPosition.bottom;
     }
-    if (SaveSettings(*state.os, state.CurrentUnit, state.options)) return;
+    SaveResult result = SaveSettings(*state.os, state.CurrentUnit, state.options);
+    if (result == SaveResult::Saved) return;
     const char* file = state.options.SettingsPath[0] != '\0' ? state.options.SettingsPath : kSettingsFileName;
-    char text[kPathLength + 128];
-    std::snprintf(text, sizeof text,
-                  "Blinkwatch could not write its settings to\n%s\n\nThe settings in that file stay as they were.",
-                  file);
-    MessageBoxA(dialog, text, "Blinkwatch", MB_ICONWARNING);
+    const char* outcome = result == SaveResult::NothingWritten
+                              ? "The settings in that file stay as they were."
+                              : "That file now holds only part of the new settings: Apply again to write them all.";
+    char text[kPathLength + 160];
+    std::snprintf(text, sizeof text, "Blinkwatch could not write its settings to\n%s\n\n%s", file, outcome);
+    state.os->ShowMessageBox(Handle(dialog), text, "Blinkwatch", MB_ICONWARNING);
 }
 
 void OnAbout(HWND dialog) {
@@ -161,25 +164,9 @@ BOOL OnCommand(HWND dialog, DialogState& state, WPARAM wParam) {
         OnOnlineHelp();
         return FALSE;
     default:
-        // Another icon set sends every tooltip again, the drives' free space with it.
-        if (OnOptionCommand(dialog, id, HIWORD(wParam), state.CurrentUnit, state.options) &&
-            id == IDC_ALTERNATE_ICONS)
-            RefreshFreeSpace(*state.os, state.CurrentUnit);
+        OnOptionCommand(dialog, id, HIWORD(wParam), state.CurrentUnit, state.options);
         return FALSE;
     }
-}
-
-// One poll pass and one tray update. The pass may show the disk-counter
-// warning, a modal box during which the program quits or stops monitoring if
-// the user says so: the update then must not add the removed icons again.
-// Ticks that arrive while the box is open are skipped.
-void OnActivityTick(HWND dialog, DialogState& state) {
-    if (state.inActivityTick) return;
-    state.inActivityTick = true;
-    PollUnits(*state.os, state.CurrentUnit, state.options, state.sampler);
-    if (!state.closing && state.monitoring)
-        UpdateTrayIcons(*state.os, Handle(dialog), state.CurrentUnit, state.options, state.presenter);
-    state.inActivityTick = false;
 }
 
 // The wait of a start-up launch is over: stop and start monitoring again, as
@@ -194,7 +181,7 @@ void OnStartupDelayOver(HWND dialog, DialogState& state) {
 void OnTimer(HWND dialog, DialogState& state, WPARAM timer) {
     const auto& ids = state.timerIds;
     if (timer == ids[0]) {
-        OnActivityTick(dialog, state);
+        RunActivityTick(Handle(dialog), state);
     } else if (timer == ids[1]) {
         // The list shows the drives' free space, which passes ask only for tooltips.
         if (IsWindowVisible(dialog)) RefreshFreeSpace(*state.os, state.CurrentUnit);
@@ -266,13 +253,6 @@ BOOL OnClose(HWND dialog, DialogState& state) {
     return TRUE;
 }
 
-// The shell has (re)started with an empty tray: forget what was added, so the
-// next update adds every icon again.
-void OnTaskbarCreated(DialogState& state) {
-    WalkAll(state.CurrentUnit, [](Unit& unit) { unit.trayIconAdded = 0; });
-    state.presenter.singleIconShown = 0;
-}
-
 }  // namespace
 
 void RegisterMainDialogClass(HINSTANCE instance) {
@@ -294,7 +274,7 @@ void ShowRunningDialog() {
     // This launch was started by the user and may take the foreground: it
     // passes that on, for the running program to come to the front.
     AllowSetForegroundWindow(process);
-    PostMessageA(running, WM_SHOW_REQUEST, 0, 0);
+    PostMessageA(running, RegisterWindowMessageA(kShowRequestMessageName), 0, 0);
 }
 
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -317,9 +297,6 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_DEFERRED_START:
         OnDeferredStart(dialog, state);
         return FALSE;
-    case WM_SHOW_REQUEST:
-        SetVisible(dialog, state, true);
-        return FALSE;
     case WM_PAINT:
         OnFirstPaint(dialog, state);
         return FALSE;
@@ -336,7 +313,9 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         return OnClose(dialog, state);
     default:
         if (state.taskbarCreatedMessage != 0 && message == state.taskbarCreatedMessage)
-            OnTaskbarCreated(state);
+            ForgetTrayIcons(state.CurrentUnit, state.presenter);
+        else if (state.showRequestMessage != 0 && message == state.showRequestMessage)
+            SetVisible(dialog, state, true);
         return FALSE;
     }
 }

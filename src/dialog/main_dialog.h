@@ -9,7 +9,9 @@
 
 constexpr UINT WM_TRAYICON = kTrayCallbackMessage;   // every tray icon's mouse messages
 constexpr UINT WM_DEFERRED_START = WM_APP;          // posted once at the end of initialisation
-constexpr UINT WM_SHOW_REQUEST = WM_APP + 1;        // another launch asks for the window
+// Another launch asks for the window with this registered message: a fixed
+// private one could come from any program.
+constexpr char kShowRequestMessageName[] = "Blinkwatch: show the window";
 
 // Registers the dialog's window class (the dialog manager's own procedure and
 // extra bytes), which the template names.

@@ -1,9 +1,5 @@
 #include "indicators/meter.h"
 
-#include <algorithm>
-
-int32_t ClampPercent(int32_t percent) { return std::clamp(percent, 0, 100); }
-
 Rgb DynamicCpuColour(int32_t percent) {
     int32_t red = ClampPercent(percent) * 255 / 100;
     return Rgb{static_cast<uint8_t>(red), static_cast<uint8_t>(255 - red), 0};

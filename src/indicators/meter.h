@@ -7,10 +7,6 @@
 #include "units/global_options.h"
 #include "units/unit.h"
 
-// A load percentage brought into 0..100 for the bar and its colour. The
-// samplers give 0..100; anything else must not draw outside the icon.
-int32_t ClampPercent(int32_t percent);
-
 // The CPU colour that follows the load: red percent x 255 / 100, green the rest.
 Rgb DynamicCpuColour(int32_t percent);
 

@@ -5,7 +5,7 @@ namespace {
 // Loads the library on first need. True when Out32 can be called.
 bool PortOutputReady(Os& os, PortState& port) {
     if (port.library == nullptr) {
-        port.library = os.LoadPortLibrary(kPortLibraryName);
+        port.library = os.LoadPortLibrary();
         if (port.library == nullptr) return false;
         // A library without Out32 stays loaded and counts as no port output:
         // its exports will not change while the process runs.

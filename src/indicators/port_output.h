@@ -7,7 +7,6 @@
 #include "units/unit.h"
 
 constexpr int16_t PARALLEL_PORT_ADDRESS = 0x378;
-constexpr const char* kPortLibraryName = "inpout32.dll";
 constexpr const char* kPortOutputName = "Out32";
 
 constexpr int kScrollLockKey = 0x91;

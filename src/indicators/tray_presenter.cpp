@@ -24,20 +24,18 @@ constexpr const char* kDriveLetterPrefix = "\\\\.\\";
 struct UpdatePass {
     Os& os;
     WindowHandle dialog;
-    Unit* list;
     const GlobalOptions& options;
     PresenterState& state;
-    TrayRecord record;
-    int fold;        // activities of the Units that changed, OR-ed together
-    bool pending;    // the single icon has a change to show
+    int fold;              // activities of the Units that changed, OR-ed together
+    bool pending;          // the single icon has a change to show
+    IconHandle foldImage;  // the base icon of the fold while it was a light's state
 };
 
-TrayRecord NotifyRecord(WindowHandle dialog, IconHandle icon, const char* tip) {
+TrayRecord NotifyRecord(WindowHandle dialog, uint32_t id, IconHandle icon) {
     TrayRecord record{};
     record.window = dialog;
-    record.id = 0;
+    record.id = id;
     record.icon = icon;
-    std::snprintf(record.tip, sizeof record.tip, "%s", tip);
     return record;
 }
 
@@ -61,18 +59,6 @@ void ReleaseUnitIcons(Os& os, const PresenterState& state, Unit& unit) {
     }
     unit.iconShown = nullptr;   // a new icon may come back with a released one's handle
     unit.meterDrawn = 0;
-}
-
-void ReloadBaseIcons(Os& os, WindowHandle dialog, Unit* list, const GlobalOptions& options,
-                     PresenterState& state) {
-    state.loadedIconSetAlternate = options.AlternativeIcons;
-    WalkBackward(list, [&](Unit& unit) {
-        ReleaseUnitIcons(os, state, unit);
-        unit.dirty = 1;
-    });
-    const auto& resources = options.AlternativeIcons != 0 ? kAlternateIcons : kNormalIcons;
-    for (size_t slot = 0; slot < resources.size(); ++slot)
-        state.baseIcons[slot] = os.LoadProgramIcon(dialog, resources[slot]);
 }
 
 // The text after `prefix` (a short constant) in the name, or "" when the
@@ -119,47 +105,41 @@ void RenewMeterIcon(UpdatePass& pass, Unit& unit) {
     if (drawn != canvas) unit.meterDrawn = drawn != nullptr, unit.meterLook = look;   // else nothing was drawn
 }
 
-// Sends the record as a change of its icon, of the tooltip alone when the
-// tray already shows `shown` and that is the record's image. The shell can
-// lose an icon without a word (its host restarted by hand, a policy, a full
-// tray): then the change fails and the icon is added again at once, as the
-// record shows it, and `shown` becomes the record's image. False when that
-// add fails too.
-bool ModifyOrAddAgain(Os& os, TrayRecord& record, IconHandle& shown) {
-    record.tipOnly = record.icon != nullptr && record.icon == shown;
-    if (!os.NotifyTray(kTrayModify, record) && !os.NotifyTray(kTrayAdd, record)) return false;
-    shown = record.icon;
-    return true;
+// Puts the record's icon into the tray and answers whether it is there now.
+// An icon taken to be there is changed (the tooltip alone when the tray
+// already shows `shown`, the record's image); one that is not is added. The
+// shell refuses an add of an icon it has and a change of one it has not, so
+// the other call follows a refusal: a change fails when the shell lost the
+// icon without a word, an add when it kept the icon through a restart of the
+// tray or applied an earlier call late. `shown` follows what the tray shows.
+bool PutIcon(Os& os, TrayRecord& record, bool inTray, IconHandle& shown) {
+    record.tipOnly = inTray && record.icon != nullptr && record.icon == shown;
+    bool put = os.NotifyTray(inTray ? kTrayModify : kTrayAdd, record);
+    record.tipOnly = false;
+    put = put || os.NotifyTray(inTray ? kTrayAdd : kTrayModify, record);
+    shown = put ? record.icon : nullptr;
+    return put;
 }
 
-void ShowUnitChange(UpdatePass& pass, Unit& unit) {
+// Sends the Unit's own icon for its activity with its tooltip, building its
+// icons first when it has none and drawing its meter anew.
+void PutUnitIcon(UpdatePass& pass, Unit& unit) {
     if (unit.iconIdle == nullptr) BuildUnitIcons(pass.os, pass.state, unit);
     if (unit.activity == ACTIVITY_METER) RenewMeterIcon(pass, unit);
-    pass.record.id = static_cast<uint32_t>(unit.trayId);
-    pass.record.icon = IconForActivity(unit);
-    FormatTooltip(unit, pass.record.tip);
-    if (!ModifyOrAddAgain(pass.os, pass.record, unit.iconShown))
-        unit.trayIconAdded = 0;   // added at the next update
-    unit.dirty = 0;
+    TrayRecord record = NotifyRecord(pass.dialog, static_cast<uint32_t>(unit.trayId), IconForActivity(unit));
+    FormatTooltip(unit, record.tip);
+    const bool put = PutIcon(pass.os, record, unit.trayIconAdded != 0, unit.iconShown);
+    unit.trayIconAdded = put ? unit.trayId : 0;
+    unit.trayIconUncertain = !put;
+    if (put) unit.dirty = 0;   // else it is tried again, as it is then, at the next update
 }
 
-void PresentOwnIcon(UpdatePass& pass, Unit& unit) {
-    if (unit.enabled != 0 && unit.showInTray != 0) {
-        if (unit.trayIconAdded == 0) {
-            // Added with whatever icon and tip the record holds; the Unit's
-            // own follow on the next update. A refused add is tried again then.
-            pass.record.id = static_cast<uint32_t>(unit.trayId);
-            unit.dirty = 1;
-            if (pass.os.NotifyTray(kTrayAdd, pass.record)) unit.trayIconAdded = unit.trayId;
-            unit.iconShown = nullptr;   // the record's image may be another Unit's, released later
-        } else if (unit.dirty != 0) {
-            ShowUnitChange(pass, unit);
-        }
-    } else if (unit.trayIconAdded != 0) {
-        pass.record.id = static_cast<uint32_t>(unit.trayId);
-        unit.trayIconAdded = 0;
-        pass.os.NotifyTray(kTrayDelete, pass.record);
-    }
+// A refused delete means the tray did not have the icon: either way it is gone.
+void RemoveUnitIcon(Os& os, WindowHandle dialog, Unit& unit) {
+    if (unit.trayIconAdded == 0 && unit.trayIconUncertain == 0) return;
+    os.NotifyTray(kTrayDelete, NotifyRecord(dialog, static_cast<uint32_t>(unit.trayId), nullptr));
+    unit.trayIconAdded = unit.trayIconUncertain = 0;
+    unit.iconShown = nullptr;
 }
 
 void FoldIntoSingleIcon(UpdatePass& pass, Unit& unit) {
@@ -167,43 +147,38 @@ void FoldIntoSingleIcon(UpdatePass& pass, Unit& unit) {
     pass.fold |= unit.activity;
     pass.pending = true;
     unit.dirty = 0;
+    // A folded load change (9 and up) keeps the image the lights gave it.
+    if (pass.fold < static_cast<int>(kFoldSlots.size())) pass.foldImage = pass.state.baseIcons[kFoldSlots[pass.fold]];
 }
 
+// The single icon, once an update: put with what changed in it, or put back
+// as it was when the tray does not have it. The Scroll Lock LED is on after
+// an update in which something changed.
 void PresentSingleIcon(UpdatePass& pass) {
-    TrayRecord& record = pass.record;
-    if (pass.state.singleIconShown != 0) {
-        // A folded load change (9 and up) keeps the icon the record holds.
-        if (pass.fold < static_cast<int>(kFoldSlots.size())) record.icon = pass.state.baseIcons[kFoldSlots[pass.fold]];
-        if (pass.options.KeyboardLED != 0)
-            SetKeyboardLed(pass.os, kScrollLockKey, pass.fold != 0 ? 1 : 0);
-        if (pass.pending) {
-            std::snprintf(record.tip, sizeof record.tip, "%s", kSingleIconTip);
-            if (pass.options.Staticicon != 0) record.icon = pass.state.baseIcons[kSlotIdle];
-            record.id = kSingleIconTrayId;
-            if (!ModifyOrAddAgain(pass.os, record, pass.state.singleIconImage))
-                pass.state.singleIconShown = 0;   // added at the next update
-            pass.pending = false;
-        }
-    } else if (pass.options.SingleIconMode != 0) {
-        RemoveTrayIcons(pass.os, pass.dialog, pass.list);
-        record.id = kSingleIconTrayId;
-        record.icon = pass.state.baseIcons[kSlotIdle];
+    PresenterState& state = pass.state;
+    IconHandle image = state.singleIconImage;
+    if (pass.pending || image == nullptr)
+        image = pass.options.Staticicon != 0 ? state.baseIcons[kSlotIdle] : pass.foldImage;
+    if (pass.pending || state.singleIconShown == 0) {
+        TrayRecord record = NotifyRecord(pass.dialog, kSingleIconTrayId, image);
         std::snprintf(record.tip, sizeof record.tip, "%s", kSingleIconTip);
-        pass.state.singleIconShown = pass.os.NotifyTray(kTrayAdd, record);
-        pass.state.singleIconImage = record.icon;
+        IconHandle shown = state.singleIconImage;
+        const bool put = PutIcon(pass.os, record, state.singleIconShown != 0, shown);
+        state.singleIconShown = put;
+        state.singleIconUncertain = !put;
     }
+    state.singleIconImage = image;
+    if (pass.options.KeyboardLED != 0) SetKeyboardLed(pass.os, kScrollLockKey, pass.fold != 0 ? 1 : 0);
 }
 
 void PresentUnit(UpdatePass& pass, Unit& unit) {
     if (unit.enabled != 0 && unit.parallelPortEnabled != 0)
         WriteParallelPort(pass.os, pass.state.port, unit);
-    if (pass.options.SingleIconMode == 0) PresentOwnIcon(pass, unit);
-    else FoldIntoSingleIcon(pass, unit);
-    PresentSingleIcon(pass);
-    if (pass.options.SingleIconMode == 0 && pass.state.singleIconShown != 0) {
-        pass.record.id = kSingleIconTrayId;
-        pass.os.NotifyTray(kTrayDelete, pass.record);
-        pass.state.singleIconShown = 0;
+    if (pass.options.SingleIconMode != 0) FoldIntoSingleIcon(pass, unit);
+    else if (WantsOwnIcon(unit, pass.options)) {
+        if (unit.trayIconAdded == 0 || unit.dirty != 0) PutUnitIcon(pass, unit);
+    } else {
+        RemoveUnitIcon(pass.os, pass.dialog, unit);
     }
 }
 
@@ -259,35 +234,52 @@ void FormatTooltip(const Unit& unit, char (&tip)[kTrayTipLength]) {
     if (written < 0) tip[0] = '\0';
 }
 
-// One update: (re)load the base icons when the read icon is missing or the
-// set changed, releasing every Unit's own icons; start one record with the
-// idle icon and "No update yet"; then, for each Unit from the last discovered
-// back to the first: its port lines, its own icon (or its share of the single
-// icon's fold), the single icon's turn, and leaving single icon mode. Ends by
-// giving up the rest of the time slice.
+void LoadIconSet(Os& os, WindowHandle dialog, Unit* list, const GlobalOptions& options,
+                 PresenterState& state) {
+    if (state.baseIcons[kSlotRead] != nullptr && options.AlternativeIcons == state.loadedIconSetAlternate)
+        return;
+    state.loadedIconSetAlternate = options.AlternativeIcons;
+    WalkBackward(list, [&](Unit& unit) {
+        ReleaseUnitIcons(os, state, unit);
+        unit.dirty = 1;
+    });
+    const auto& resources = options.AlternativeIcons != 0 ? kAlternateIcons : kNormalIcons;
+    for (size_t slot = 0; slot < resources.size(); ++slot)
+        state.baseIcons[slot] = os.LoadProgramIcon(dialog, resources[slot]);
+    state.singleIconImage = nullptr;   // chosen again from the new set
+}
+
+// One update: the icon set; the icons of the mode that is not on removed;
+// then, for each Unit from the last discovered back to the first, its port
+// lines and its own icon (or its share of the single icon's fold); then the
+// single icon and the LED. Ends by giving up the rest of the time slice.
 void UpdateTrayIcons(Os& os, WindowHandle dialog, Unit* list, const GlobalOptions& options,
                      PresenterState& state) {
-    if (state.baseIcons[kSlotRead] == nullptr ||
-        options.AlternativeIcons != state.loadedIconSetAlternate)
-        ReloadBaseIcons(os, dialog, list, options, state);
-    UpdatePass pass{os, dialog, list, options, state,
-                    NotifyRecord(dialog, state.baseIcons[kSlotIdle], kNoUpdateTip), 0, false};
+    LoadIconSet(os, dialog, list, options, state);
+    if (options.SingleIconMode != 0) RemoveTrayIcons(os, dialog, list);
+    else RemoveSingleIcon(os, dialog, state);
+    UpdatePass pass{os, dialog, options, state, 0, false, state.baseIcons[kSlotIdle]};
     WalkBackward(list, [&](Unit& unit) { PresentUnit(pass, unit); });
+    if (options.SingleIconMode != 0) PresentSingleIcon(pass);
     os.YieldTimeSlice();
 }
 
 void RemoveTrayIcons(Os& os, WindowHandle dialog, Unit* list) {
-    TrayRecord record = NotifyRecord(dialog, nullptr, "");
-    WalkForward(list, [&](Unit& unit) {
-        if (unit.trayIconAdded == 0) return;
-        record.id = static_cast<uint32_t>(unit.trayId);
-        os.NotifyTray(kTrayDelete, record);
-        unit.trayIconAdded = 0;
-    });
+    WalkForward(list, [&](Unit& unit) { RemoveUnitIcon(os, dialog, unit); });
 }
 
 void RemoveSingleIcon(Os& os, WindowHandle dialog, PresenterState& state) {
-    if (state.singleIconShown == 0) return;
-    os.NotifyTray(kTrayDelete, NotifyRecord(dialog, nullptr, ""));   // the single icon's id is 0
+    if (state.singleIconShown == 0 && state.singleIconUncertain == 0) return;
+    os.NotifyTray(kTrayDelete, NotifyRecord(dialog, kSingleIconTrayId, nullptr));
+    state.singleIconShown = state.singleIconUncertain = 0;
+    state.singleIconImage = nullptr;
+}
+
+void ForgetTrayIcons(Unit* list, PresenterState& state) {
+    WalkAll(list, [](Unit& unit) {
+        unit.trayIconUncertain |= unit.trayIconAdded != 0;
+        unit.trayIconAdded = 0;
+    });
+    state.singleIconUncertain |= state.singleIconShown;
     state.singleIconShown = 0;
 }

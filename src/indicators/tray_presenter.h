@@ -14,7 +14,6 @@
 enum IconSlot { kSlotIdle, kSlotRead, kSlotWrite, kSlotReadWrite, kSlotMeter, kIconSlotCount };
 
 constexpr uint32_t kSingleIconTrayId = 0;
-constexpr const char* kNoUpdateTip = "No update yet";
 constexpr const char* kSingleIconTip = "Blinkwatch";
 
 // Process-wide presenter state; a value-initialised instance is the state at start.
@@ -23,21 +22,37 @@ struct PresenterState {
     std::array<IconHandle, kIconSlotCount> baseIcons;
     int32_t loadedIconSetAlternate;   // the AlternativeIcons value the set was loaded with
     int32_t singleIconShown;          // the single icon (tray id 0) is in the tray
-    IconHandle singleIconImage;       // and shows this base icon
+    int32_t singleIconUncertain;      // the shell refused its last call: it may be there or not
+    IconHandle singleIconImage;       // the base icon it shows, or is to show; null: not chosen yet
     PortState port;
 };
 
+// Loads the base icons when the set changed (or its read icon is missing),
+// releasing every Unit's own icons and marking every Unit, so that the poll
+// that follows reads what their tooltips show. UpdateTrayIcons does it too.
+void LoadIconSet(Os& os, WindowHandle dialog, Unit* list, const GlobalOptions& options,
+                 PresenterState& state);
+
 // One update of every icon, the port and the LED; the .cpp gives the order of
 // its steps. Called after each poll pass with the list `list` points into.
+// Every icon the tray should show is put there with its current image and
+// tooltip: an add the shell refuses (it still has the icon) becomes a change,
+// a change it refuses (it lost the icon) an add; an icon refused both ways is
+// tried again at the next update.
 void UpdateTrayIcons(Os& os, WindowHandle dialog, Unit* list, const GlobalOptions& options,
                      PresenterState& state);
 
-// Deletes every per-unit icon in the tray, first discovered first, and clears
-// the Units' trayIconAdded. The single icon and the Units' own icons stay.
+// Deletes every per-unit icon that is, or may be, in the tray, first
+// discovered first. The single icon and the Units' own icons stay.
 void RemoveTrayIcons(Os& os, WindowHandle dialog, Unit* list);
 
-// Deletes the single icon if it is in the tray.
+// Deletes the single icon if it is, or may be, in the tray.
 void RemoveSingleIcon(Os& os, WindowHandle dialog, PresenterState& state);
+
+// The shell announced a new tray ("TaskbarCreated"): after a restart it is
+// empty, after a change of display settings it still shows every icon. Each
+// icon is taken as uncertain, so that the next update puts it back either way.
+void ForgetTrayIcons(Unit* list, PresenterState& state);
 
 // The one character drawn on a Unit's icons (none when its name is too short
 // to hold one), and its tooltip, cut to 127 characters.

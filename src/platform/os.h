@@ -40,7 +40,8 @@ public:
     // False (counts untouched) when the platform cannot tell.
     virtual bool QuerySystemTimes(uint64_t* idle, uint64_t* kernel, uint64_t* user) = 0;
     // One record per processor into `records`, which holds `bytes` bytes; the
-    // platform's status (kStatusSuccess or a failure) and the bytes it filled.
+    // platform's status (kStatusSuccess or a failure) and the bytes it filled,
+    // or with kStatusInfoLengthMismatch the bytes it needs.
     virtual int32_t QueryProcessorTimes(ProcessorTimes* records, uint32_t bytes,
                                         uint32_t* returnedBytes) = 0;
     // The memory status; `status->dwLength` holds the record's size on entry.
@@ -94,8 +95,10 @@ public:
     virtual IconHandle DrawIconMeter(IconHandle icon, const MeterStyle& style) = 0;
     // Destroys an icon made by one of the two drawings above.
     virtual void ReleaseIcon(IconHandle icon) = 0;
-    // Loads a library by file name (the platform's search order); null on failure.
-    virtual LibraryHandle LoadPortLibrary(const char* fileName) = 0;
+    // Loads the port output library of the program's own width, looked for
+    // where the platform looks but in the current directory; null when there
+    // is none.
+    virtual LibraryHandle LoadPortLibrary() = 0;
     // The named port output function of a loaded library; null when it has none.
     virtual PortOutputHandle FindPortOutput(LibraryHandle library, const char* functionName) = 0;
     // Calls a port output function: after it the port's data register holds

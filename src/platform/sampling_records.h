@@ -39,8 +39,7 @@ struct ProcessorTimes {
 
 static_assert(sizeof(ProcessorTimes) == 48, "a per-processor record is 48 bytes");
 
-// Processors the program follows: the per-processor query asks for at most
-// this many records, and a 32-bit process sees no more.
+// Processors the program shows as meters, the first of the system's.
 constexpr uint32_t kMaxProcessors = 32;
 
 // Memory status; dwLength must hold the record's size before the query.
@@ -58,7 +57,9 @@ struct MemoryStatus {
 
 static_assert(sizeof(MemoryStatus) == 64, "a memory status record is 64 bytes");
 
-// Status of the per-processor query: 0 is success; the Win32 side answers
-// kStatusEntryPointNotFound when the platform has no such query.
+// Status of the per-processor query: 0 is success; a buffer too short for a
+// record per processor may be refused with the length it needs; the Win32
+// side answers kStatusEntryPointNotFound when the platform has no such query.
 constexpr int32_t kStatusSuccess = 0;
+constexpr int32_t kStatusInfoLengthMismatch = static_cast<int32_t>(0xC0000004u);
 constexpr int32_t kStatusEntryPointNotFound = static_cast<int32_t>(0xC0000139u);

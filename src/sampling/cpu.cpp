@@ -1,6 +1,6 @@
 #include "sampling/cpu.h"
 
-#include <array>
+#include <algorithm>
 #include <cstdint>
 
 namespace {
@@ -26,9 +26,23 @@ int64_t ProcessorLoad(const ProcessorTimes& now, const CpuTimes& before) {
     int64_t idle100 = TimesHundred(Delta(static_cast<uint64_t>(now.IdleTime), before.idle));
     int64_t span = Delta(static_cast<uint64_t>(now.KernelTime) + static_cast<uint64_t>(now.UserTime),
                          before.kernel + before.user);
-    if (idle100 == 0 || span == 0) return 100;
-    // In unsigned arithmetic: inconsistent times must not overflow the subtraction.
-    return static_cast<int64_t>(100u - static_cast<uint64_t>(DivideTruncated(idle100, span)));
+    if (span == 0) return 100;
+    // Times that went backwards give absurd shares: shown as 0 or 100.
+    int64_t idleShare = std::clamp<int64_t>(DivideTruncated(idle100, span), 0, 100);
+    return 100 - idleShare;
+}
+
+// The records of every processor into state.ProcessorRecords, asked with
+// room for all of them: a platform that refuses a buffer short of a record
+// per processor (Windows' kernel) answers as well as one that fills what fits
+// (Wine). The number of records filled, 0 without a usable answer.
+uint32_t QueryAllProcessorTimes(Os& os, SamplerState& state) {
+    uint32_t returned = 0;
+    if (os.QueryProcessorTimes(state.ProcessorRecords.data(), sizeof state.ProcessorRecords, &returned) !=
+            kStatusSuccess ||
+        returned % sizeof(ProcessorTimes) != 0)
+        return 0;
+    return std::min<uint32_t>(returned / sizeof(ProcessorTimes), kMaxProcessorRecords);
 }
 
 }  // namespace
@@ -48,33 +62,24 @@ int8_t SampleCpuTotal(Os& os, SamplerState& state) {
     if (span == 0) span = 1;   // an empty interval: no time was busy either
     int64_t load = DivideTruncated(busy, span);
     state.PrevSystemTimes = {idle, kernel, user};
-    return static_cast<int8_t>(load);
+    return static_cast<int8_t>(ClampPercent(load));   // times that went backwards: 0 or 100
 }
 
-void SampleCpuPerProcessor(Os& os, Unit& unit, const GlobalOptions& options, SamplerState& state) {
-    std::array<ProcessorTimes, kMaxProcessors> records{};
-    // More processors than the buffer holds are not asked for: the query
-    // would write past its end.
-    uint32_t count = options.ProcessorCount < kMaxProcessors ? options.ProcessorCount : kMaxProcessors;
-    uint32_t returned = 0;
-    int32_t status = os.QueryProcessorTimes(
-        records.data(), count * static_cast<uint32_t>(sizeof(ProcessorTimes)), &returned);
-    if (status != kStatusSuccess || returned % sizeof(ProcessorTimes) != 0) return;
-    uint32_t filled = returned / sizeof(ProcessorTimes);
-    uint32_t i = unit.cpuIndex;
+void SampleCpuPerProcessor(Os& os, Unit& unit, SamplerState& state) {
+    const uint32_t i = unit.cpuIndex;
     // Only a record the platform filled is a sample of that processor.
-    if (i >= count || i >= filled) return;
-    int64_t load = ProcessorLoad(records[i], state.PrevProcessorTimes[i]);
-    state.PrevProcessorTimes[i] = {static_cast<uint64_t>(records[i].IdleTime),
-                                   static_cast<uint64_t>(records[i].KernelTime),
-                                   static_cast<uint64_t>(records[i].UserTime)};
-    unit.value = static_cast<uint8_t>(load);
+    if (i >= kMaxProcessors || i >= QueryAllProcessorTimes(os, state)) return;
+    const ProcessorTimes& record = state.ProcessorRecords[i];
+    int64_t load = ProcessorLoad(record, state.PrevProcessorTimes[i]);
+    state.PrevProcessorTimes[i] = {static_cast<uint64_t>(record.IdleTime), static_cast<uint64_t>(record.KernelTime),
+                                   static_cast<uint64_t>(record.UserTime)};
+    unit.value = static_cast<int32_t>(load);
 }
 
 void CpuStep(Os& os, Unit& unit, const GlobalOptions& options, SamplerState& state) {
     unit.sampleDue = 0;
     if (options.ShowCPUUsageMulti != 0) {
-        SampleCpuPerProcessor(os, unit, options, state);
+        SampleCpuPerProcessor(os, unit, state);
         state.LastMeterValue[unit.cpuIndex % kMaxProcessors] = unit.value;   // discovery makes 32 at most
         unit.dirty = 1;
         unit.activity = ACTIVITY_METER;

@@ -21,4 +21,4 @@ int8_t SampleCpuTotal(Os& os, SamplerState& state);
 // The load of processor unit.cpuIndex since its previous sample into `value`,
 // the idle share truncated (0.5 % idle gives 100); 100 for an empty interval.
 // `value` is left as it was when the platform gives no usable answer.
-void SampleCpuPerProcessor(Os& os, Unit& unit, const GlobalOptions& options, SamplerState& state);
+void SampleCpuPerProcessor(Os& os, Unit& unit, SamplerState& state);

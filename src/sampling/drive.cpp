@@ -26,15 +26,14 @@ void RootPathOf(const char* name, char (&path)[kPathLength]) {
     }
 }
 
-// free * 100 / total truncated; -1 when either count is 0. Taken as whole
-// multiples of the total plus the rest, so that no product can overflow and
-// no divisor can be 0 (past 2^64 / 100 bytes the total is scaled first).
+// free * 100 / total truncated; -1 when either count is 0. The total is the
+// part of the volume the user's quota allows, the free bytes those of the
+// whole volume: more free than total shows 100. Divided without a product
+// that could overflow (past 2^64 / 100 bytes the total is scaled first).
 int32_t FreePercent(uint64_t free, uint64_t total) {
     if (free == 0 || total == 0) return -1;
-    uint64_t whole = free / total;
-    uint64_t rest = free % total;
-    uint64_t restPercent = total <= UINT64_MAX / 100 ? rest * 100 / total : rest / (total / 100);
-    return static_cast<int32_t>(whole * 100 + restPercent);
+    if (free >= total) return 100;
+    return static_cast<int32_t>(total <= UINT64_MAX / 100 ? free * 100 / total : free / (total / 100));
 }
 
 // The free-space figures of the Unit's volume: value (percent free, -1 when
@@ -71,7 +70,7 @@ void ShowPerfCounterWarning(Os& os, SamplerState& state) {
     if (answer == kAnswerYes) os.RunCommand(kEnableCountersCommand);
 }
 
-bool DriveStep(Os& os, Unit& unit, SamplerState& state) {
+bool DriveStep(Os& os, Unit& unit, const GlobalOptions& options, SamplerState& state) {
     DeviceHandle device = os.OpenDevice(unit.name);
     if (device == nullptr) return false;
     // A failed query leaves the record stale: the counters and the light
@@ -87,15 +86,20 @@ bool DriveStep(Os& os, Unit& unit, SamplerState& state) {
         ShowPerfCounterWarning(os, state);
     }
     // Free space is shown only with the drive's tooltip, which is sent when
-    // the Unit is marked; asking it on every pass would cost a platform call
-    // for a figure nobody sees.
-    if (unit.dirty != 0) ReadFreeSpace(os, unit);
+    // the Unit is marked or its icon added; asking it on every pass would
+    // cost a platform call for a figure nobody sees.
+    if (unit.dirty != 0 || (unit.trayIconAdded == 0 && WantsOwnIcon(unit, options)))
+        ReadFreeSpace(os, unit);
     os.CloseDevice(device);
     return true;
 }
 
 void RefreshFreeSpace(Os& os, Unit* list) {
     WalkForward(list, [&os](Unit& unit) {
-        if (unit.enabled != 0 && IsSampledDrive(unit)) ReadFreeSpace(os, unit);
+        if (unit.enabled == 0 || !IsSampledDrive(unit)) return;
+        DeviceHandle device = os.OpenDevice(unit.name);
+        if (device == nullptr) return;
+        ReadFreeSpace(os, unit);
+        os.CloseDevice(device);
     });
 }

@@ -6,6 +6,7 @@
 
 #include "platform/os.h"
 #include "sampling/sampler_state.h"
+#include "units/global_options.h"
 #include "units/unit.h"
 
 constexpr const char* kPerfCounterWarningText =
@@ -23,12 +24,14 @@ inline bool IsSampledDrive(const Unit& unit) {
 }
 
 // Samples one drive: its lights from the performance counters, and its free
-// space when the Unit is marked for its tooltip to be sent. False when the
-// drive cannot be opened; the Unit is then left as it was.
-bool DriveStep(Os& os, Unit& unit, SamplerState& state);
+// space when its tooltip is about to be sent (the Unit is marked, or its icon
+// is about to be added). False when the drive cannot be opened; the Unit is
+// then left as it was.
+bool DriveStep(Os& os, Unit& unit, const GlobalOptions& options, SamplerState& state);
 
 // The free space of every enabled drive that a pass samples, for when the
-// figures are about to be shown outside a tooltip.
+// figures are about to be shown outside a tooltip. A drive that cannot be
+// opened (unplugged) keeps its last figures.
 void RefreshFreeSpace(Os& os, Unit* list);
 
 // Offers to switch the counters on, once per process: clears the pending flag,

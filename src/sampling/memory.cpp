@@ -31,7 +31,7 @@ int8_t SampleRam(Os& os, Unit& unit) {
     MemoryStatus status = QueryStatus(os);
     unit.ramFreeMB = MebiBytes(status.ullAvailPhys);
     unit.ramTotalMB = MebiBytes(status.ullTotalPhys);
-    return static_cast<int8_t>(status.dwMemoryLoad);
+    return static_cast<int8_t>(ClampPercent(status.dwMemoryLoad));
 }
 
 int8_t SampleVirtualRam(Os& os, Unit& unit) {
@@ -45,7 +45,7 @@ int8_t SampleVirtualRam(Os& os, Unit& unit) {
     }
     unit.vramFreeMB = MebiBytes(status.ullAvailPageFile);
     unit.vramTotalMB = MebiBytes(status.ullTotalPageFile);
-    return static_cast<int8_t>(load);
+    return static_cast<int8_t>(ClampPercent(load));   // more available than the total: 0
 }
 
 void RamStep(Os& os, Unit& unit, SamplerState& state) {

@@ -12,7 +12,7 @@ namespace {
 // could not be opened.
 bool SampleUnit(Os& os, Unit& unit, const GlobalOptions& options, SamplerState& state) {
     bool sampled = true;
-    if (IsSampledDrive(unit)) sampled = DriveStep(os, unit, state);
+    if (IsSampledDrive(unit)) sampled = DriveStep(os, unit, options, state);
     if (unit.kind == UNIT_CPU && unit.sampleDue != 0) CpuStep(os, unit, options, state);
     if (unit.kind == UNIT_RAM) RamStep(os, unit, state);
     if (unit.kind == UNIT_VRAM) VirtualRamStep(os, unit, state);

@@ -70,12 +70,8 @@ const char* SettingsFile(const GlobalOptions& options) {
 }
 
 uint32_t Interpret(ValueKind kind, const char* text) {
-    switch (kind) {
-    case ValueKind::YesNo: return ParseYesNo(text) ? 1u : 0u;
-    case ValueKind::Number: return ParseNumber(text);
-    case ValueKind::Byte: return ParseNumber(text) & 0xFFu;
-    }
-    return 0;
+    if (kind == ValueKind::YesNo) return ParseYesNo(text) ? 1u : 0u;
+    return ParseNumber(text) & (kind == ValueKind::Byte ? 0xFFu : 0xFFFFFFFFu);
 }
 
 // Reads one key into its field; the default stands in for a missing file.
@@ -150,13 +146,17 @@ void LoadSettings(Os& os, Unit* list, GlobalOptions& options) {
     VisitWindowRect(options, load);
 }
 
-bool SaveSettings(Os& os, Unit* list, const GlobalOptions& options) {
+SaveResult SaveSettings(Os& os, Unit* list, const GlobalOptions& options) {
     const char* file = SettingsFile(options);
-    if (file == nullptr) return false;
+    if (file == nullptr) return SaveResult::NothingWritten;
     const char* section = kGeneralSection;
-    bool written = true;   // the first failure ends the save: the file cannot be written
+    SaveResult result = SaveResult::Saved;
+    bool first = true;
     auto save = [&](const char* key, ValueKind kind, const char*, const auto& field) {
-        written = written && SaveValue(os, file, section, key, kind, field);
+        // The first failure ends the save: the file cannot be written now.
+        if (result == SaveResult::Saved && !SaveValue(os, file, section, key, kind, field))
+            result = first ? SaveResult::NothingWritten : SaveResult::PartlyWritten;
+        first = false;
     };
     VisitGeneralOptions(options, save);
     WalkForward(list, [&](Unit& unit) {
@@ -165,5 +165,5 @@ bool SaveSettings(Os& os, Unit* list, const GlobalOptions& options) {
     });
     section = kGeneralSection;
     VisitWindowRect(options, save);
-    return written;
+    return result;
 }

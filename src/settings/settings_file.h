@@ -24,10 +24,15 @@ void BuildSettingsPath(Os& os, GlobalOptions& options);
 // options only. Without a settings path only the defaults are loaded.
 void LoadSettings(Os& os, Unit* list, GlobalOptions& options);
 
+enum class SaveResult {
+    Saved,            // every key written
+    NothingWritten,   // no settings path, or the first write failed: the file is as it was
+    PartlyWritten,    // a later write failed: the file holds only part of the new settings
+};
+
 // Writes every global option but the dialog rectangle, every Unit's section,
-// then the rectangle. False when the file could not be written (nothing more
-// is tried after the first write that fails) or there is no settings path.
-bool SaveSettings(Os& os, Unit* list, const GlobalOptions& options);
+// then the rectangle. Nothing more is tried after the first write that fails.
+SaveResult SaveSettings(Os& os, Unit* list, const GlobalOptions& options);
 
 // The value rules, on text as the profile returns it.
 // yes/no: false only for "no" in any letter case; anything else, empty

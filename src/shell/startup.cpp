@@ -45,6 +45,7 @@ int BlinkwatchMain(HINSTANCE instance, char* commandTail, DialogState& state) {
     controls.dwICC = 0xFFFFFFFF;
     InitCommonControlsEx(&controls);
     state.taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
+    state.showRequestMessage = RegisterWindowMessageA(kShowRequestMessageName);
     return static_cast<int>(DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr,
                                             MainDialogProc, reinterpret_cast<LPARAM>(&state)));
 }

@@ -2,10 +2,12 @@
 // The Unit record: one monitored drive, drive letter, processor, memory or
 // network interface, with its settings, its latest sample and the state of its
 // tray icon. Records are allocated zero-filled by AppendUnit.
+#include <algorithm>
 #include <cstdint>
 
 #include "platform/handles.h"
 #include "platform/os.h"
+#include "units/global_options.h"
 
 // Unit kinds. 0..6 are the platform's drive types as its drive-type query
 // reports them (the Win32 headers define the same names with the same values).
@@ -41,6 +43,7 @@ struct Unit {
     uint32_t kind;                 // a drive type or UNIT_*
     int32_t showInTray;            // has its own tray icon
     int32_t trayIconAdded;         // 0, or trayId while the icon is in the tray
+    int32_t trayIconUncertain;     // the shell refused its last call: it may be in the tray or not
     int8_t activity;               // ACTIVITY_*
     IconHandle iconIdle;           // the Unit's own icons, built when first needed
     IconHandle iconRead;
@@ -74,3 +77,16 @@ struct Unit {
     int32_t vramTotalMB;
     int32_t nicIndex;              // row number in the interface table
 };
+
+// The Unit shows an icon of its own: it is monitored and shown in the tray,
+// and no single icon stands for all Units.
+inline bool WantsOwnIcon(const Unit& unit, const GlobalOptions& options) {
+    return unit.enabled != 0 && unit.showInTray != 0 && options.SingleIconMode == 0;
+}
+
+// A percentage brought into 0..100. The platform's figures can be absurd (a
+// quota-limited total below the free bytes, times that went backwards); what
+// is shown must not be.
+constexpr int32_t ClampPercent(int64_t percent) {
+    return static_cast<int32_t>(std::clamp<int64_t>(percent, 0, 100));
+}

@@ -1,6 +1,7 @@
 #pragma once
 // The program under test (BLINKWATCH_EXE, a Unix path), copied with the settings a test gives it into a
-// folder of its own, run as a process and watched from outside; ended and removed with the object.
+// folder of its own, run as a process (in that folder unless another is given) and watched from outside;
+// ended and removed with the object.
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -9,7 +10,7 @@
 #include "tray_host.h"
 
 struct Program {
-    explicit Program(const std::string& settings, const std::string& arguments = "") {
+    explicit Program(const std::string& settings, const std::string& arguments = "", std::string current = "") {
         static int count = 0;
         folder = (std::filesystem::temp_directory_path() / ("blinkwatch-e2e-" + std::to_string(++count))).string();
         std::filesystem::create_directory(folder);
@@ -19,7 +20,8 @@ struct Program {
         std::ofstream(folder + "\\Blinkwatch.ini", std::ios::binary) << settings;
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
-        CreateProcessA(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup, &process);
+        if (current.empty()) current = folder;
+        CreateProcessA(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, current.c_str(), &startup, &process);
     }
     ~Program() {
         TerminateProcess(process.hProcess, 99);   // no effect once it has ended

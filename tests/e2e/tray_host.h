@@ -25,12 +25,14 @@ struct TrayCall {   // one call, or an icon the tray shows
     UINT id = 0, callback = 0;
     std::string tip;
     bool image = false;  // the call carries an icon
+    bool refused = false;
     void Click(UINT mouse) const { PostMessageA(window, callback, id, mouse); }   // as the shell does
 };
 
 struct TrayHost {
-    std::vector<TrayCall> calls;      // every call, in order
-    std::map<UINT, TrayCall> icons;   // what the tray shows now, by id
+    std::vector<TrayCall> calls;                     // every call, in order
+    std::map<std::pair<HWND, UINT>, TrayCall> icons;   // what the tray shows now, by window and id
+    int refused = 0;                                 // calls refused
 
     TrayHost() {
         WNDCLASSA trayClass = {0, Receive, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, "Shell_TrayWnd"};
@@ -58,12 +60,15 @@ private:
         TrayCall call{static_cast<DWORD>(copy->dwData), reinterpret_cast<HWND>(static_cast<LONG_PTR>(data.window)),
                       data.id, data.callback, tip, (data.flags & NIF_ICON) != 0};
         current->calls.push_back(call);
-        auto shown = current->icons.find(call.id);
-        bool known = shown != current->icons.end(), modify = known && call.message == NIM_MODIFY;
-        if (call.message == NIM_ADD) current->icons[call.id] = call;
-        if (call.message == NIM_DELETE && known) current->icons.erase(shown);
-        if (modify && (data.flags & NIF_TIP)) shown->second.tip = call.tip;
-        return call.message != NIM_MODIFY || known;   // a change of an icon it does not show fails
+        // As the shell (documented, and Wine's explorer alike): an add of an icon it shows is refused, and
+        // so is a change or delete of one it does not show.
+        auto shown = current->icons.find({call.window, call.id});
+        const bool known = shown != current->icons.end();
+        if (call.message == NIM_ADD ? known : !known) return current->calls.back().refused = true, ++current->refused, FALSE;
+        if (call.message == NIM_ADD) current->icons[{call.window, call.id}] = call;
+        else if (call.message == NIM_DELETE) current->icons.erase(shown);
+        else if (data.flags & NIF_TIP) shown->second.tip = call.tip;
+        return TRUE;
     }
 
     static inline TrayHost* current = nullptr;

@@ -1,10 +1,7 @@
-// The portable rules of the dialog and of the command line; the controls
-// themselves are driven under Wine.
-#include <gtest/gtest.h>
-
-#include <cstring>
-#include <string>
-
+// The portable rules of the dialog, its activity tick and the command line;
+// the controls themselves are driven under Wine.
+#include "fake_os.h"
+#include "dialog/activity_tick.h"
 #include "dialog/option_rules.h"
 #include "dialog/unit_list_text.h"
 #include "shell/command_line.h"
@@ -82,4 +79,23 @@ TEST(DialogRules, CommandTailAndStartupSwitch) {
         EXPECT_EQ(s.lowered, tail);
     }
     EXPECT_FALSE(HasStartupSwitch(nullptr));
+}
+
+TEST(DialogRules, ActivityTickSendsFreshFiguresAndNothingOnceQuitting) {
+    FakeOs os;
+    TestList list;
+    DialogState state{&os};
+    state.CurrentUnit = list.end, state.monitoring = true;
+    FakeDisk& disk = os.disks[list.Add("\\\\.\\C:", DRIVE_FIXED).name] = {true, 0, 0, true, 100, 50};
+    os.devices = {"\\\\.\\C:"};
+    RunActivityTick(nullptr, state);
+    disk.free = 20, state.options.AlternativeIcons = 1;
+    RunActivityTick(nullptr, state);
+    EXPECT_EQ("modify 100 C on 107 ", os.tray.back().substr(0, 20));
+    EXPECT_NE(std::string::npos, os.tray.back().find("(20%)")) << "another icon set resends the tooltips, read anew";
+    // Switched-off counters: the warning box's loop delivers a tick, skipped, and the user quits meanwhile.
+    disk.counters = false, os.tray.clear();
+    os.whileBoxOpen = [&] { RunActivityTick(nullptr, state), state.closing = true, RemoveTrayIcons(os, nullptr, list.end); };
+    RunActivityTick(nullptr, state);
+    EXPECT_EQ(std::vector<std::string>{"delete 100"}, os.tray) << "no icon added after quitting";
 }

@@ -43,7 +43,7 @@ TEST(Sampling, DriveLightsFollowTheCountersAndFreeSpaceTheVolume) {
     const struct { bool sized; uint64_t total, free; std::string figures; } volumes[] = {
         {true, kGiB, kGiB / 2, "50 1048576 M 512/1024"}, {true, kGiB + 1, kGiB / 4, "24 1073741824 G 0/1"},
         {true, kMiB + 1, kMiB, "99 1048576 M 1/1"}, {true, kMiB, 1000, "0 1   1000/1048576"},
-        {true, 5 * kGiB, 0, "-1 1073741824 G 0/5"}, {true, 50, 200, "400 1   200/50"},
+        {true, 5 * kGiB, 0, "-1 1073741824 G 0/5"}, {true, 50, 200, "100 1   200/50"},
         {true, UINT64_MAX, UINT64_MAX / 3, "33 1073741824 G 1431655765/4294967295"},
         {true, 0, 5, "-1 1   5/0"}, {false, 9 * kGiB, kGiB, "-1 1   0/0"}};
     for (const auto& v : volumes) {
@@ -55,12 +55,15 @@ TEST(Sampling, DriveLightsFollowTheCountersAndFreeSpaceTheVolume) {
                       c.freeScaled, c.totalScaled);
         EXPECT_EQ(v.figures, figures) << "total " << v.total << ", free " << v.free;
     }
-    // Free space is asked only for a tooltip about to be sent, or on request
-    // for every enabled drive that passes sample.
-    c.dirty = 0;
+    // Free space is asked only for a tooltip about to be sent (the Unit is marked, or its icon is to be
+    // added), or on request for every enabled drive that passes sample and that opens.
+    c.dirty = 0, c.trayIconAdded = c.trayId;
     disk = {true, 6, 0, true, 400, 100};
     s.Poll();
     EXPECT_EQ(-1, c.value);
+    c.trayIconAdded = 0, disk.free = 300, s.Poll();
+    EXPECT_EQ(75, c.value);
+    disk.free = 100;
     s.list.Add("\\\\.\\E:", DRIVE_CDROM);
     s.list.Add("\\\\.\\F:", DRIVE_FIXED).enabled = 0;
     int asked = s.os.calls["QueryDiskFreeSpace"];
@@ -71,7 +74,11 @@ TEST(Sampling, DriveLightsFollowTheCountersAndFreeSpaceTheVolume) {
     disk = {true, 0, 0, true, 100, 25};
     RefreshFreeSpace(s.os, s.list.end);
     EXPECT_EQ(25, c.value);
+    s.os.devices.clear(), disk.free = 50;
+    RefreshFreeSpace(s.os, s.list.end);
+    EXPECT_EQ(25, c.value) << "an unplugged drive keeps its figures";
     std::memset(c.name, 'x', 259);   // and one without room for it is asked as it is
+    s.os.devices = {c.name};
     RefreshFreeSpace(s.os, s.list.end);
     EXPECT_EQ(-1, c.value);
 }
@@ -128,17 +135,20 @@ TEST(Sampling, ProcessorLoads) {
     const struct { uint64_t idle, busyKernel, user; int32_t total, dirty, perProcessor; } steps[] = {
         {374, 226, 400, 62, 1, 63}, {374, 226, 400, 62, 0, 63}, {1, 499, 500, 99, 1, 100},
         {0, 0, 0, 0, 1, 100}, {1000, 0, 0, 0, 0, 0}, {0, 300, 700, 100, 1, 100},
-        // inconsistent times: no division by 0 or -1 goes wrong
-        {10, UINT64_MAX - 9, 0, 24, 1, 100}, {1, UINT64_MAX - 1, 0, -56, 1, 200},
-        {1ull << 61, UINT64_MAX - (1ull << 61), 0, 100, 1, 100}};
-    for (bool multi : {false, true}) {
+        // times that went backwards: 0 or 100, and no division by 0 or -1 goes wrong
+        {10, UINT64_MAX - 9, 0, 0, 1, 100}, {1, UINT64_MAX - 1, 0, 100, 1, 100},
+        {UINT64_MAX, 0, 0, 0, 1, 0}, {1ull << 61, UINT64_MAX - (1ull << 61), 0, 0, 0, 100}};
+    // The total; each processor where the platform fills what fits of a buffer for the processors it was
+    // told of; each processor where it refuses that buffer (it has more processors) with the length it needs.
+    for (int mode : {0, 1, 2}) {
+        const bool multi = mode != 0;
         Sampler s;
         s.options.ProcessorCount = 2;
         s.options.ShowCPUUsageMulti = multi;
         Unit& cpu0 = s.list.Add("CPU #0 Usage", UNIT_CPU);
         Unit& cpu1 = s.list.Add("CPU #1 Usage", UNIT_CPU);
         cpu1.cpuIndex = 1;
-        s.os.processors.resize(2);
+        s.os.processors.resize(40), s.os.refusesShortBuffer = mode == 2;
         for (const auto& step : steps) {
             s.os.processors[1] = {static_cast<int64_t>(s.os.idle += step.idle),
                                   static_cast<int64_t>(s.os.kernel += step.idle + step.busyKernel),
@@ -150,7 +160,7 @@ TEST(Sampling, ProcessorLoads) {
             EXPECT_EQ("9 0", std::to_string(cpu1.activity) + " " + std::to_string(cpu1.sampleDue));
             EXPECT_EQ(multi ? cpu0.value : cpu1.value, cpu0.value) << "one total per pass, shown by every CPU";
         }
-        EXPECT_EQ(multi ? 0 : 9, s.os.calls["QuerySystemTimes"]);
+        EXPECT_EQ(multi ? 0 : 10, s.os.calls["QuerySystemTimes"]);
         if (!multi) continue;
         for (int32_t status : {5, kStatusSuccess}) {   // no usable answer, then a record the platform did not fill
             s.os.processorStatus = status, s.os.processors.resize(status == 5 ? 2 : 1);

@@ -42,17 +42,19 @@ TEST(Settings, LoadTakesDefaultsAndTheFilesValuesSaveWritesEveryKey) {
     EXPECT_TRUE(os.profileWrites.empty()) << "loading writes nothing";
 
     drive.parallelPortEnabled = 1, nic.parallelPortWriteMask = 200;
-    EXPECT_TRUE(SaveSettings(os, list.end, o));
+    EXPECT_EQ(SaveResult::Saved, SaveSettings(os, list.end, o));
     EXPECT_EQ(28u + 4 * 6, os.profileWrites.size()) << "every key, none for the end marker";
     EXPECT_EQ("Yes 200 4294967288", os.profile[FakeOs::Key(drive.name, "ParallelPortSeparateRW")] + " " +
                                         os.profile[FakeOs::Key(nic.name, "ParallelPortWriteMask")] + " " +
                                         os.profile[FakeOs::Key("GENERALOPTIONS", "WindowPosLeft")]);
     EXPECT_EQ(FakeOs::Key(kGeneralSection, "WindowPosBottom"), os.profileWrites.back()) << "the rectangle last";
-    os.profileWritable = false, os.profileWrites.clear();
-    EXPECT_FALSE(SaveSettings(os, list.end, o));
-    EXPECT_EQ(1u, os.profileWrites.size()) << "nothing more is tried after a write that failed";
-    os.profile.clear(), os.profileWritable = true, o.SettingsPath[0] = '\0';
-    EXPECT_FALSE(SaveSettings(os, list.end, o));
+    for (size_t failsAt : {0, 1, 51}) {   // the first write refused leaves the file as it was, a later one does not
+        os.profileFailsAt = failsAt, os.profileWrites.clear();
+        EXPECT_EQ(failsAt == 0 ? SaveResult::NothingWritten : SaveResult::PartlyWritten, SaveSettings(os, list.end, o));
+        EXPECT_EQ(failsAt + 1, os.profileWrites.size()) << "nothing more is tried after a write that failed";
+    }
+    os.profile.clear(), os.profileFailsAt = SIZE_MAX, o.SettingsPath[0] = '\0';
+    EXPECT_EQ(SaveResult::NothingWritten, SaveSettings(os, list.end, o));
     LoadSettings(os, nullptr, o);
     EXPECT_TRUE(os.profile.empty()) << "without a path nothing is written";
     EXPECT_EQ(100u, o.Pollinterval) << "and the defaults are loaded";

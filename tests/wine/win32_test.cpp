@@ -82,11 +82,8 @@ TEST(Win32Os, ServicesAgreeWithWhatWineReports) {
     ASSERT_TRUE(GetDiskFreeSpaceExA("C:\\", nullptr, &size, nullptr));
     EXPECT_EQ(size.QuadPart, total);
     EXPECT_LT(free, total);
-    EXPECT_EQ(nullptr, os.LoadPortLibrary("inpout32.dll")) << "none on the search path";
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    LibraryHandle library = os.LoadPortLibrary(std::strcat(path, "\\..\\port\\inpout32.dll"));   // the stand-in
-    ASSERT_NE(nullptr, library) << path;
+    LibraryHandle library = os.LoadPortLibrary();   // the stand-in beside this program, named for its width
+    ASSERT_NE(nullptr, library);
     os.WritePortByte(os.FindPortOutput(library, "Out32"), 0x378, 0xA5);
     FARPROC lastCall = GetProcAddress(reinterpret_cast<HMODULE>(library), "LastOut32");   // answers a long
     EXPECT_EQ(0x378L << 16 | 0xA5, static_cast<long>(lastCall()));
@@ -133,8 +130,16 @@ TEST(Win32Icons, ProgramIconsDrawingsOnThemAndTheirGdiObjects) {
     EXPECT_EQ(live, gdiLiveObjects);
 }
 
+// The profile's writes fail from the n-th on, as while another program holds the file for a moment.
+struct ApplyOs : Win32Os {
+    size_t writes = 0, failsAt = SIZE_MAX;
+    std::string box;
+    bool WriteProfileValue(const char*, const char*, const char*, const char*) override { return writes++ < failsAt; }
+    int ShowMessageBox(WindowHandle, const char* text, const char*, uint32_t) override { return box = text, IDOK; }
+};
+
 TEST(Win32Dialog, UnitListAndOptionsPanelAreWiredToTheUnitsAndOptions) {
-    Win32Os os;
+    ApplyOs os;
     DialogState state{&os};
     std::vector<Unit*> listed;   // all but the markers and the CD-ROM letter, in list order
     for (const char* name : {"", "\\\\.\\PHYSICALDRIVE0", "\\\\.\\C:", "\\\\.\\D:", "CPU Usage", ""}) {
@@ -203,6 +208,12 @@ TEST(Win32Dialog, UnitListAndOptionsPanelAreWiredToTheUnitsAndOptions) {
             if (const int column = k % kUnitListColumnCount; column == kColumnFree || column == kColumnPort)
                 cells[k] = RefreshCellText(*listed[k / kUnitListColumnCount], column).data();
         EXPECT_EQ(cells, Cells(view)) << "shown " << shown;
+    }
+    // Apply says what the file holds when a write fails: the first, or a later one.
+    for (size_t failsAt : {size_t{0}, size_t{9}}) {
+        os.writes = 0, os.failsAt = failsAt;
+        SendMessageA(dialog, WM_COMMAND, IDC_APPLY, 0);
+        EXPECT_NE(std::string::npos, os.box.find(failsAt ? "now holds only part of the new" : "stay as they were")) << os.box;
     }
     DestroyWindow(dialog);
     FreeUnitList(state.CurrentUnit);

@@ -42,7 +42,7 @@ public:
     IconHandle DrawIconText(IconHandle icon, const char* text) override;
     IconHandle DrawIconMeter(IconHandle icon, const MeterStyle& style) override;
     void ReleaseIcon(IconHandle icon) override;
-    LibraryHandle LoadPortLibrary(const char* fileName) override;
+    LibraryHandle LoadPortLibrary() override;
     PortOutputHandle FindPortOutput(LibraryHandle library, const char* functionName) override;
     void WritePortByte(PortOutputHandle output, int16_t address, int16_t value) override;
     int16_t ReadKeyState(int virtualKey) override;

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstdio>
 #include <cstring>
 
 static_assert(kTrayAdd == NIM_ADD && kTrayModify == NIM_MODIFY && kTrayDelete == NIM_DELETE,
@@ -21,7 +22,24 @@ constexpr DWORD kNotifyRecordSize = sizeof(void*) == 8 ? 520 : 504;
 static_assert(sizeof(NOTIFYICONDATAA) == kNotifyRecordSize, "notify record with a 128-byte tip");
 
 // inpout32.dll's port writer: void __stdcall Out32(short address, short value).
+// A 64-bit process cannot load that library: its 64-bit build, with the same
+// Out32, is inpoutx64.dll.
 using Out32Fn = void (WINAPI*)(short, short);
+constexpr const char* kPortLibraryName = sizeof(void*) == 8 ? "inpoutx64.dll" : "inpout32.dll";
+
+// Loads `name` from `folder` (its first `length` characters), if the library
+// is there. A folder not given in full is passed over: it would be taken
+// relative to the current directory.
+HMODULE LoadLibraryFrom(const char* folder, size_t length, const char* name) {
+    if (length > 0 && folder[length - 1] == '\\') --length;
+    const bool full = length >= 2 && ((folder[1] == ':' && (length == 2 || folder[2] == '\\')) ||
+                                      (folder[0] == '\\' && folder[1] == '\\'));
+    char path[MAX_PATH];
+    const int written = std::snprintf(path, sizeof path, "%.*s\\%s", static_cast<int>(length), folder, name);
+    if (!full || written <= 0 || written >= static_cast<int>(sizeof path)) return nullptr;
+    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) return nullptr;
+    return LoadLibraryA(path);
+}
 
 HICON ToIcon(IconHandle icon) { return reinterpret_cast<HICON>(icon); }
 IconHandle FromIcon(HICON icon) { return reinterpret_cast<IconHandle>(icon); }
@@ -66,8 +84,28 @@ void Win32Os::ReleaseIcon(IconHandle icon) {
     if (icon != nullptr) DestroyIcon(ToIcon(icon));
 }
 
-LibraryHandle Win32Os::LoadPortLibrary(const char* fileName) {
-    return reinterpret_cast<LibraryHandle>(LoadLibraryA(fileName));
+// Looked for where the platform's own search looks: beside the program, in the
+// system folder, in the Windows folder and in the folders on PATH, but never
+// in the current directory, which is wherever the program was started from
+// and may hold any library. (SetDllDirectory("") would take it out of the
+// platform's search only from Windows XP SP1 on, and Wine ignores it.)
+LibraryHandle Win32Os::LoadPortLibrary() {
+    char folder[MAX_PATH];
+    HMODULE library = nullptr;
+    DWORD length = GetModuleFileNameA(nullptr, folder, MAX_PATH);
+    const char* slash = length > 0 && length < MAX_PATH ? std::strrchr(folder, '\\') : nullptr;
+    if (slash != nullptr) library = LoadLibraryFrom(folder, static_cast<size_t>(slash - folder), kPortLibraryName);
+    for (auto folderOf : {GetSystemDirectoryA, GetWindowsDirectoryA})
+        if (library == nullptr && (length = folderOf(folder, MAX_PATH)) < MAX_PATH)
+            library = LoadLibraryFrom(folder, length, kPortLibraryName);
+    char paths[32768];   // the longest environment value
+    length = library == nullptr ? GetEnvironmentVariableA("PATH", paths, sizeof paths) : 0;
+    for (const char* entry = paths; length > 0 && length < sizeof paths && library == nullptr && *entry != '\0';) {
+        const size_t entryLength = std::strcspn(entry, ";");
+        library = LoadLibraryFrom(entry, entryLength, kPortLibraryName);
+        entry += entryLength + (entry[entryLength] == ';');
+    }
+    return reinterpret_cast<LibraryHandle>(library);
 }
 
 PortOutputHandle Win32Os::FindPortOutput(LibraryHandle library, const char* functionName) {
