@@ -174,11 +174,12 @@ void PresentSingleIcon(UpdatePass& pass) {
 void PresentUnit(UpdatePass& pass, Unit& unit) {
     if (unit.enabled != 0 && unit.parallelPortEnabled != 0)
         WriteParallelPort(pass.os, pass.state.port, unit);
-    if (pass.options.SingleIconMode != 0) FoldIntoSingleIcon(pass, unit);
-    else if (WantsOwnIcon(unit, pass.options)) {
-        if (unit.trayIconAdded == 0 || unit.dirty != 0) PutUnitIcon(pass, unit);
-    } else {
+    if (pass.options.SingleIconMode != 0) {
+        FoldIntoSingleIcon(pass, unit);
+    } else if (!WantsOwnIcon(unit, pass.options)) {
         RemoveUnitIcon(pass.os, pass.dialog, unit);
+    } else if (unit.trayIconAdded == 0 || unit.dirty != 0) {
+        PutUnitIcon(pass, unit);
     }
 }
 

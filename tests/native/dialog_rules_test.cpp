@@ -86,7 +86,8 @@ TEST(DialogRules, ActivityTickSendsFreshFiguresAndNothingOnceQuitting) {
     TestList list;
     DialogState state{&os};
     state.CurrentUnit = list.end, state.monitoring = true;
-    FakeDisk& disk = os.disks[list.Add("\\\\.\\C:", DRIVE_FIXED).name] = {true, 0, 0, true, 100, 50};
+    Unit& c = list.Add("\\\\.\\C:", DRIVE_FIXED);
+    FakeDisk& disk = os.disks[c.name] = {true, 0, 0, true, 100, 50};
     os.devices = {"\\\\.\\C:"};
     RunActivityTick(nullptr, state);
     disk.free = 20, state.options.AlternativeIcons = 1;
@@ -94,7 +95,7 @@ TEST(DialogRules, ActivityTickSendsFreshFiguresAndNothingOnceQuitting) {
     EXPECT_EQ("modify 100 C on 107 ", os.tray.back().substr(0, 20));
     EXPECT_NE(std::string::npos, os.tray.back().find("(20%)")) << "another icon set resends the tooltips, read anew";
     // Switched-off counters: the warning box's loop delivers a tick, skipped, and the user quits meanwhile.
-    disk.counters = false, os.tray.clear();
+    disk.counters = false, c.dirty = 1, os.tray.clear();
     os.whileBoxOpen = [&] { RunActivityTick(nullptr, state), state.closing = true, RemoveTrayIcons(os, nullptr, list.end); };
     RunActivityTick(nullptr, state);
     EXPECT_EQ(std::vector<std::string>{"delete 100"}, os.tray) << "no icon added after quitting";

@@ -48,7 +48,6 @@ public:
     int busyRefusals = 0;                             // the next calls fail, as on a busy shell,
     bool busyApplies = false;                         // which may still apply them
     int refusedCalls = 0;
-    WindowHandle trayWindow = nullptr;                // the window named in every tray call
     std::set<int> missingIcons;                       // resources that do not load
     int drawingsFail = 0;                             // 1: drawings fail; 2: only the icon's creation, which gives back the source
     std::map<IconHandle, std::string> liveIcons;      // drawn, not released: what they show
@@ -152,7 +151,6 @@ public:
     void DeleteUserRegistryValue(const char*, const char*) override {}
     bool NotifyTray(uint32_t message, const TrayRecord& record) override {
         ++calls[__func__];
-        EXPECT_EQ(trayWindow, record.window);
         const bool tipOnly = message == kTrayModify && record.tipOnly;
         const char* kinds[] = {"add ", "modify ", "delete "};
         const std::string image = IconName(record.icon), call = (tipOnly ? "tip " : kinds[message]) + std::to_string(record.id);

@@ -14,7 +14,7 @@ struct Presenter {
     TestList list;
     GlobalOptions options{};
     PresenterState state{};
-    WindowHandle dialog = os.trayWindow = reinterpret_cast<WindowHandle>(uintptr_t{0x4242});
+    WindowHandle dialog = reinterpret_cast<WindowHandle>(uintptr_t{0x4242});
 
     Calls Update() {
         UpdateTrayIcons(os, dialog, list.end, options, state);
@@ -35,30 +35,6 @@ struct Presenter {
 };
 
 }  // namespace
-
-TEST(Presenter, IconsCarryTheirOwnImageAndTipAndChangeOnlyWithTheirUnit) {
-    Presenter p;
-    p.list.Add("\\\\.\\PHYSICALDRIVE12", DRIVE_NO_ROOT_DIR).sizeUnit = 'G';
-    Unit& c = p.list.Add("\\\\.\\C:", DRIVE_FIXED);
-    std::strcpy(c.label, std::string(200, 'L').c_str()), std::strcpy(c.fileSystem, "NTFS");
-    c.freeScaled = 4000000000u, c.totalScaled = 4100000000u, c.sizeUnit = 'M', c.value = 30;
-    std::strcpy(p.list.Add("NIC #0 Usage", UNIT_NIC).label, "eth0");
-    const std::string tip = " Drive: \\\\.\\C:\nVolume: " + std::string(105, 'L');   // cut at 127 characters
-    EXPECT_EQ((Calls{"add 102 @ on 147 Network (0):\nUsage: 0%\nDescription: eth0", "add 101 C on 147" + tip,
-                     "add 100 1 on 147 Drive: \\\\.\\PHYSICALDRIVE12\nVolume: \nFilesystem: \nFree capacity: 0 / 0GB (0%)"}),
-              p.Update()) << "last discovered first";
-    EXPECT_EQ(1, p.os.calls["YieldTimeSlice"]) << "an update ends by giving up its time slice";
-    // activity, dirty -> the call; a held state sends nothing, the same image again the tooltip alone.
-    const struct { int8_t activity; int32_t dirty; const char* call; } steps[] = {
-        {ACTIVITY_READ, 1, "modify 101 C on 137"}, {ACTIVITY_READ, 0, nullptr}, {ACTIVITY_WRITE, 1, "modify 101 C on 138"},
-        {ACTIVITY_READWRITE, 1, "modify 101 C on 146"}, {ACTIVITY_IDLE, 1, "modify 101 C on 147"}, {5, 1, "tip 101"}};
-    for (const auto& step : steps) {
-        c.activity = step.activity, c.dirty = step.dirty;
-        EXPECT_EQ(step.call ? Calls{step.call + tip} : Calls{}, p.Update()) << int{step.activity};
-    }
-    EXPECT_EQ("15 5", std::to_string(p.os.calls["DrawIconText"]) + " " + std::to_string(p.os.calls["LoadProgramIcon"]))
-        << "each Unit's five icons are drawn once, the base icons loaded once";
-}
 
 // Lights and meters under a shell that loses, keeps, restarts or refuses icons, and a user who switches
 // everything on and off. After every update in which the shell refused nothing, the tray shows exactly the
@@ -132,15 +108,27 @@ TEST(Presenter, RandomShellsAndUsersConverge) {
     }
 }
 
-TEST(Presenter, MetersAreRedrawnOnTheirOwnIconInTheirColours) {
+TEST(Presenter, IconsShowTheirUnitsImageTooltipAndMeter) {
     Presenter p;
     Unit& cpu = p.list.Add("CPU Usage", UNIT_CPU);
     Unit& ram = p.list.Add("RAM Usage", UNIT_RAM);
     Unit& vram = p.list.Add("VRAM Usage", UNIT_VRAM);
     cpu.cpuIndex = 3;
     ram.ramFreeMB = vram.vramFreeMB = 1200, ram.ramTotalMB = vram.vramTotalMB = 4096;
+    p.list.Add("\\\\.\\PHYSICALDRIVE12", DRIVE_NO_ROOT_DIR).sizeUnit = 'G';
+    std::strcpy(p.list.Add("\\\\.\\C:", DRIVE_FIXED).label, std::string(200, 'L').c_str());
+    std::strcpy(p.list.Add("NIC #0 Usage", UNIT_NIC).label, "eth0");
     std::iota(&p.options.Color_cpu_red, &p.options.Color_background_blue + 1, uint8_t{1});   // 1, 2, 3, ...
-    EXPECT_EQ("add 100 ~ on 147 CPU(3):\nUsage: 0%", p.Update().at(2)) << "idle until the first sample";
+    EXPECT_EQ((Calls{"add 105 @ on 147 Network (0):\nUsage: 0%\nDescription: eth0",
+                     "add 104 C on 147 Drive: \\\\.\\C:\nVolume: " + std::string(105, 'L'),   // cut at 127 characters
+                     "add 103 1 on 147 Drive: \\\\.\\PHYSICALDRIVE12\nVolume: \nFilesystem: \nFree capacity: 0 / 0GB (0%)",
+                     "add 102 ~ on 147 Virtual RAM:\nUsage: 0%\nFree: 1200MB / 4096MB",
+                     "add 101 ~ on 147 RAM:\nUsage: 0%\nFree: 1200MB / 4096MB", "add 100 ~ on 147 CPU(3):\nUsage: 0%"}),
+              p.Update()) << "last discovered first; a meter is idle until its first sample";
+    EXPECT_EQ(Calls{}, p.Update()) << "nothing changed, nothing sent";
+    EXPECT_EQ("30 5 2", std::to_string(p.os.calls["DrawIconText"]) + " " + std::to_string(p.os.calls["LoadProgramIcon"]) +
+                            " " + std::to_string(p.os.calls["YieldTimeSlice"]))
+        << "each Unit's five icons drawn once, the base icons loaded once, the time slice given up after each update";
     // Unit, dynamic colour, load -> its modify: the meter drawn on the previous one.
     const struct { Unit* unit; int32_t dynamic, value; std::string call; } draws[] = {
         {&cpu, 1, 50, "100 meter 50 50 10/11/12 127/128/0 on ~ on 148 CPU(3):\nUsage: 50%"},
@@ -158,10 +146,10 @@ TEST(Presenter, MetersAreRedrawnOnTheirOwnIconInTheirColours) {
     vram.vramFreeMB = 1000;
     EXPECT_EQ((Calls{"tip 102 Virtual RAM:\nUsage: 7%\nFree: 1000MB / 4096MB"}), p.Show(vram, ACTIVITY_METER, 7))
         << "the same load: the meter is not drawn again";
-    EXPECT_EQ(15u, p.os.liveIcons.size()) << "each replaced meter is released";
+    EXPECT_EQ(30u, p.os.liveIcons.size()) << "each replaced meter is released";
     p.os.drawingsFail = 1;
     EXPECT_EQ((Calls{"modify 100 none CPU(3):\nUsage: 21%"}), p.Show(cpu, ACTIVITY_METER, 21));
-    EXPECT_EQ(14u, p.os.liveIcons.size()) << "a failed drawing drops the old meter too";
+    EXPECT_EQ(29u, p.os.liveIcons.size()) << "a failed drawing drops the old meter too";
     p.os.drawingsFail = 0;
     EXPECT_EQ("modify 100 meter 22 22 10/11/12 56/199/0 on 148 ", p.Show(cpu, ACTIVITY_METER, 22).at(0).substr(0, 48))
         << "an empty slot is drawn on the meter base icon";
