@@ -1,6 +1,7 @@
 #include "sampling/cpu.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 
 namespace {
@@ -32,14 +33,15 @@ int64_t ProcessorLoad(const ProcessorTimes& now, const CpuTimes& before) {
     return 100 - idleShare;
 }
 
-// The records of every processor into state.ProcessorRecords, asked with
-// room for all of them: a platform that refuses a buffer short of a record
-// per processor (Windows' kernel) answers as well as one that fills what fits
-// (Wine). The number of records filled, 0 without a usable answer.
-uint32_t QueryAllProcessorTimes(Os& os, SamplerState& state) {
+// Every processor's record into `records`, asked with room for all of them
+// whatever count the system reports (a 32-bit program is told of 32 at most):
+// a platform that refuses a buffer short of a record per processor (Windows'
+// kernel) answers as well as one that fills what fits (Wine). The number of
+// records filled, 0 without a usable answer.
+using ProcessorRecords = std::array<ProcessorTimes, kMaxProcessorRecords>;
+uint32_t QueryAllProcessorTimes(Os& os, ProcessorRecords& records) {
     uint32_t returned = 0;
-    if (os.QueryProcessorTimes(state.ProcessorRecords.data(), sizeof state.ProcessorRecords, &returned) !=
-            kStatusSuccess ||
+    if (os.QueryProcessorTimes(records.data(), sizeof records, &returned) != kStatusSuccess ||
         returned % sizeof(ProcessorTimes) != 0)
         return 0;
     return std::min<uint32_t>(returned / sizeof(ProcessorTimes), kMaxProcessorRecords);
@@ -67,9 +69,10 @@ int8_t SampleCpuTotal(Os& os, SamplerState& state) {
 
 void SampleCpuPerProcessor(Os& os, Unit& unit, SamplerState& state) {
     const uint32_t i = unit.cpuIndex;
+    ProcessorRecords records;   // filled by the query; only what it filled is read
     // Only a record the platform filled is a sample of that processor.
-    if (i >= kMaxProcessors || i >= QueryAllProcessorTimes(os, state)) return;
-    const ProcessorTimes& record = state.ProcessorRecords[i];
+    if (i >= kMaxProcessors || i >= QueryAllProcessorTimes(os, records)) return;
+    const ProcessorTimes& record = records[i];
     int64_t load = ProcessorLoad(record, state.PrevProcessorTimes[i]);
     state.PrevProcessorTimes[i] = {static_cast<uint64_t>(record.IdleTime), static_cast<uint64_t>(record.KernelTime),
                                    static_cast<uint64_t>(record.UserTime)};

@@ -9,7 +9,7 @@
 #include "units/interface_table.h"
 
 constexpr uint32_t kMaxInterfaceRows = 256;    // interface rows whose usage is followed
-constexpr uint32_t kMaxProcessorRecords = 1024; // processors the per-processor query has room for
+constexpr uint32_t kMaxProcessorRecords = 256;  // processors the per-processor query has room for
 
 // Idle, kernel and user time in 100-nanosecond units; kernel includes idle.
 struct CpuTimes {
@@ -30,9 +30,6 @@ struct InterfaceSample {
 struct SamplerState {
     CpuTimes PrevSystemTimes{};                                  // the previous total sample
     std::array<CpuTimes, kMaxProcessors> PrevProcessorTimes{};   // per processor
-    // The per-processor query's buffer: room for every processor the system
-    // has, whatever count it reports (a 32-bit program is told of 32 at most).
-    std::array<ProcessorTimes, kMaxProcessorRecords> ProcessorRecords{};
     // The last processor load published, per processor; entry 0 also the total.
     std::array<int32_t, kMaxProcessors> LastMeterValue{};
     int32_t LastRamValue = 0;                // the last memory loads published
