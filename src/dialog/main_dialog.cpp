@@ -13,6 +13,7 @@
 #include "settings/run_value.h"
 #include "settings/settings_file.h"
 #include "units/unit_list.h"
+#include "version.h"
 
 namespace {
 
@@ -25,13 +26,15 @@ constexpr UINT_PTR kStartupDelayTimer = 1031;   // ends the wait of a start-up l
 constexpr UINT kListRefreshPeriod = 5000;
 constexpr UINT kRefreshAllPeriod = 60000;
 
-constexpr char kDialogTitle[] = "Blinkwatch V1.08 - The Blinkwatch developers";
+constexpr char kDialogTitle[] = "Blinkwatch V" BLINKWATCH_VERSION " - The Blinkwatch developers";
 // The icon of the title bar and the task button: both bars lit.
 constexpr int kApplicationIcon = IDI_ALT_READWRITE;
 
 // The project's web site; the online help lives under its documentation path.
 constexpr char kWebSite[] = "http://www.blinkwatch.example";
 constexpr char kHelpPath[] = "/documentation/Blinkwatch/index.html";
+// The user guide that the release puts beside the program.
+constexpr char kGuideFileName[] = "Blinkwatch.html";
 
 DialogState& StateOf(HWND dialog) {
     return *reinterpret_cast<DialogState*>(GetWindowLongPtrA(dialog, DWLP_USER));
@@ -116,13 +119,16 @@ void OnAbout(HWND dialog) {
                   "Alternatives:\n   %s/alternatives/monitors.html\n   %s/alternatives/leds.html\n\n"
                   "Please send reports and suggestions through %s/contact.html",
                   __TIME__, __DATE__, kWebSite, kWebSite, kWebSite, kWebSite);
-    MessageBoxA(dialog, text, "About Blinkwatch V1.08", MB_ICONINFORMATION);
+    MessageBoxA(dialog, text, "About Blinkwatch V" BLINKWATCH_VERSION, MB_ICONINFORMATION);
 }
 
-void OnOnlineHelp() {
-    char address[256];
-    std::snprintf(address, sizeof address, "%s%s", kWebSite, kHelpPath);
-    ShellExecuteA(GetActiveWindow(), "open", address, nullptr, nullptr, SW_SHOW);
+// Opens the guide beside the program when it is there, the web page
+// otherwise; a failure to open either stays silent.
+void OnOnlineHelp(Os& os) {
+    char target[kPathLength];
+    if (!BuildPathBesideProgram(os, kGuideFileName, target) || GetFileAttributesA(target) == INVALID_FILE_ATTRIBUTES)
+        std::snprintf(target, sizeof target, "%s%s", kWebSite, kHelpPath);
+    ShellExecuteA(GetActiveWindow(), "open", target, nullptr, nullptr, SW_SHOW);
 }
 
 void SetVisible(HWND dialog, DialogState& state, bool visible) {
@@ -161,7 +167,7 @@ BOOL OnCommand(HWND dialog, DialogState& state, WPARAM wParam) {
         SetVisible(dialog, state, false);
         return FALSE;
     case IDC_ONLINE_HELP:
-        OnOnlineHelp();
+        OnOnlineHelp(*state.os);
         return FALSE;
     default:
         OnOptionCommand(dialog, id, HIWORD(wParam), state.CurrentUnit, state.options);

@@ -119,16 +119,21 @@ uint32_t ParseNumber(const char* text) {
     return negative ? 0u - value : value;
 }
 
-void BuildSettingsPath(Os& os, GlobalOptions& options) {
+bool BuildPathBesideProgram(Os& os, const char* fileName, char (&path)[kPathLength]) {
     char module[kPathLength];
-    options.SettingsPath[0] = '\0';
-    if (!os.QueryModulePath(module)) return;
+    path[0] = '\0';
+    if (!os.QueryModulePath(module)) return false;
     // The folder is everything up to the last backslash, which stays.
     const char* lastSlash = std::strrchr(module, '\\');
     int folder = lastSlash != nullptr ? static_cast<int>(lastSlash - module) + 1 : 0;
-    size_t length = std::snprintf(options.SettingsPath, sizeof options.SettingsPath, "%.*s%s", folder,
-                                  module, kSettingsFileName);
-    if (length >= sizeof options.SettingsPath) options.SettingsPath[0] = '\0';
+    size_t length = std::snprintf(path, sizeof path, "%.*s%s", folder, module, fileName);
+    if (length < sizeof path) return true;
+    path[0] = '\0';
+    return false;
+}
+
+void BuildSettingsPath(Os& os, GlobalOptions& options) {
+    BuildPathBesideProgram(os, kSettingsFileName, options.SettingsPath);
 }
 
 void LoadSettings(Os& os, Unit* list, GlobalOptions& options) {

@@ -12,9 +12,12 @@ constexpr char kSettingsFileName[] = "Blinkwatch.ini";
 constexpr char kGeneralSection[] = "GENERALOPTIONS";
 constexpr uint32_t kSettingValueLength = 64;   // values are read as at most 63 characters
 
-// options.SettingsPath := the executable's folder with kSettingsFileName in
-// it; empty when the executable's path cannot be read or the result would not
-// fit, so that the file is never looked for anywhere else.
+// path := the executable's folder with `fileName` in it. False, with an empty
+// path, when the executable's path cannot be read or the result would not fit.
+bool BuildPathBesideProgram(Os& os, const char* fileName, char (&path)[kPathLength]);
+
+// options.SettingsPath := kSettingsFileName beside the executable; empty when
+// that cannot be had, so that the file is never looked for anywhere else.
 void BuildSettingsPath(Os& os, GlobalOptions& options);
 
 // Reads every global option, every Unit's settings (start marker included, end

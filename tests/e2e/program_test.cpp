@@ -7,6 +7,7 @@
 
 #include "program.h"
 #include "resources/resource_ids.h"
+#include "version.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ std::string RunValue() {   // "" when there is none
 struct E2e : ::testing::Test {
     // Waits for the program's main dialog, then for `count` icons in the tray.
     ::testing::AssertionResult Ready(const Program& program, size_t count) {
-        dialog = program.Window("Blinkwatch V1.08 - The Blinkwatch developers");
+        dialog = program.Window("Blinkwatch V" BLINKWATCH_VERSION " - The Blinkwatch developers");
         return dialog != nullptr ? Icons(count) : ::testing::AssertionFailure() << "no main dialog";
     }
     ::testing::AssertionResult Icons(size_t count) {
@@ -130,7 +131,7 @@ TEST_F(E2e, ClicksButtonsAndKeysOnTheWindow) {
     EXPECT_EQ(Settings(rectangle), program.Settings());
     PostMessageA(dialog, WM_KEYDOWN, VK_RETURN, 0);
     PostMessageA(dialog, WM_COMMAND, IDC_ABOUT, 0);
-    const std::string about = Answer(program, "About Blinkwatch V1.08"), saved = program.Settings();
+    const std::string about = Answer(program, "About Blinkwatch V" BLINKWATCH_VERSION), saved = program.Settings();
     // Keys already in the file keep their place, unknown ones too, the others follow (the real profile
     // functions on disk); the build stamp is time, then date.
     EXPECT_NE(std::string::npos, saved.find(kGeneral + rectangle + "StartWithOs=Yes\r\n")) << saved;
@@ -191,4 +192,22 @@ TEST_F(E2e, ThePortLibraryIsNeverTakenFromTheCurrentDirectory) {
     ASSERT_TRUE(CopyFileA(library.c_str(), (program.folder + name).c_str(), FALSE));
     EXPECT_TRUE(Eventually([&] { return loaded(program.folder); })) << "beside the program, looked for again at each update";
     EXPECT_FALSE(loaded(current)) << "loaded from the folder the program was started in";
+}
+
+TEST_F(E2e, OnlineHelpOpensTheGuideBesideTheProgram) {
+    Program program(Settings());
+    std::ofstream(program.folder + "\\Blinkwatch.html") << "<html></html>";
+    ASSERT_TRUE(Ready(program, 2));
+    // Whatever opens .html files in this prefix writes what it was asked to open into a file.
+    const std::string opened = std::filesystem::temp_directory_path().string() + "blinkwatch-e2e-opened.txt";
+    const std::string command = "cmd.exe /c echo %1> \"" + opened + "\"", classes = "Software\\Classes\\";
+    DeleteFileA(opened.c_str());
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, (classes + ".html").c_str(), nullptr, REG_SZ, "BlinkwatchTest.html", 20);
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, (classes + "BlinkwatchTest.html\\shell\\open\\command").c_str(), nullptr, REG_SZ,
+                    command.c_str(), static_cast<DWORD>(command.size() + 1));
+    PostMessageA(dialog, WM_COMMAND, IDC_ONLINE_HELP, 0);
+    std::string what;
+    EXPECT_TRUE(Eventually([&] { return std::getline(std::ifstream(opened), what) && !what.empty(); }));
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, (classes + ".html").c_str(), nullptr, REG_SZ, "htmlfile", 9);
+    EXPECT_EQ(program.folder + "\\Blinkwatch.html", what.substr(0, what.find_last_not_of(" \r\"") + 1));
 }
