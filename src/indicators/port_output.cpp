@@ -46,8 +46,8 @@ void WriteParallelPort(Os& os, PortState& port, const Unit& unit) {
 }
 
 void SetKeyboardLed(Os& os, int virtualKey, int wantedState) {
-    int16_t state = os.ReadKeyState(virtualKey);
-    if (state != wantedState) {
+    const int toggled = os.ReadKeyState(virtualKey) & 1;   // also while the key is held down
+    if (toggled != wantedState) {
         os.SendKeyStroke(virtualKey, kLedScanCode, kKeyExtended);
         os.SendKeyStroke(virtualKey, kLedScanCode, kKeyExtended | kKeyUp);
     }

@@ -27,6 +27,7 @@ struct PortState {
 void WriteParallelPort(Os& os, PortState& port, const Unit& unit);
 
 // Brings the key's toggle state (and its LED) to `wantedState` (0 or 1) with
-// one synthetic press and release. A key held down reads negative, so it is
-// toggled on every call.
+// one synthetic press and release. The state read back changes only when the
+// thread reads its input again, so a second call before that would undo the
+// first: the presenter calls it once an update.
 void SetKeyboardLed(Os& os, int virtualKey, int wantedState);

@@ -39,6 +39,12 @@ std::string RunValue() {   // "" when there is none
     return data;
 }
 
+size_t presses = 0;   // of Scroll Lock, by any program, seen by a keyboard hook on this thread
+LRESULT CALLBACK CountScrollLockPresses(int code, WPARAM message, LPARAM data) {
+    presses += code == HC_ACTION && message == WM_KEYDOWN && reinterpret_cast<const KBDLLHOOKSTRUCT*>(data)->vkCode == VK_SCROLL;
+    return CallNextHookEx(nullptr, code, message, data);
+}
+
 struct E2e : ::testing::Test {
     // Waits for the program's main dialog, then for `count` icons in the tray.
     ::testing::AssertionResult Ready(const Program& program, size_t count) {
@@ -210,4 +216,21 @@ TEST_F(E2e, OnlineHelpOpensTheGuideBesideTheProgram) {
     EXPECT_TRUE(Eventually([&] { return std::getline(std::ifstream(opened), what) && !what.empty(); }));
     RegSetKeyValueA(HKEY_LOCAL_MACHINE, (classes + ".html").c_str(), nullptr, REG_SZ, "htmlfile", 9);
     EXPECT_EQ(program.folder + "\\Blinkwatch.html", what.substr(0, what.find_last_not_of(" \r\"") + 1));
+}
+
+TEST_F(E2e, ScrollLockFollowsTheSingleIconOncePerUpdate) {
+    HHOOK hook = SetWindowsHookExA(WH_KEYBOARD_LL, CountScrollLockPresses, GetModuleHandleA(nullptr), 0);
+    // Processors sampled every second update: the single icon changes every second update, and the LED goes
+    // on and off, once in each update.
+    Program program(Settings("SingleIconMode=Yes\r\nKeyboardLED=Yes\r\nShowCPUUsageMulti=Yes\r\n[CPU #0 Usage]\r\nEnabled=Yes\r\n"));
+    ASSERT_TRUE(Ready(program, 1));
+    const size_t from = tray.calls.size();
+    Eventually([] { return false; }, 3000);
+    const size_t changes = tray.calls.size() - from;
+    EXPECT_LE(presses, 2 * changes + 2) << "presses in about " << 2 * changes << " updates";
+    SendDlgItemMessageA(dialog, IDC_KEYBOARD_LED, BM_CLICK, 0, 0);
+    const size_t pressed = presses;
+    Eventually([] { return false; }, 1000);
+    EXPECT_EQ(pressed, presses) << "presses with the box unticked";
+    UnhookWindowsHookEx(hook);
 }

@@ -55,7 +55,8 @@ public:
     bool portLibrary = false, portHasOut32 = true;
     int libraryLoads = 0;
     std::vector<int> portBytes;                       // written to 0x378
-    std::map<int, int16_t> keyStates;                 // virtual key -> GetKeyState
+    std::map<int, int16_t> keyStates;                 // virtual key -> what GetKeyState reads back
+    std::map<int, int16_t> keyToggles;                // virtual key -> its toggle state (the LED)
     std::vector<std::string> keyStrokes;              // "down" / "up"
     std::map<std::string, int> calls;                 // platform calls of a timer tick, by service
 
@@ -199,9 +200,11 @@ public:
     void SendKeyStroke(int key, uint8_t scanCode, uint32_t flags) override {
         EXPECT_EQ(std::make_pair(0x45, 1u), std::make_pair(int{scanCode}, flags & kKeyExtended));
         keyStrokes.push_back(flags & kKeyUp ? "up" : "down");
-        if (!(flags & kKeyUp)) keyStates[key] ^= 1;   // a press toggles the key, as the platform does
+        if (!(flags & kKeyUp)) keyToggles[key] ^= 1;   // a press toggles the key, as the platform does
     }
-    void YieldTimeSlice() override { ++calls[__func__]; }
+    // The key state read back changes as the thread reads its input (GetKeyState's documentation), after
+    // an update: within one it is stale (under Wine the next update reads the last one's strokes, measured).
+    void YieldTimeSlice() override { ++calls[__func__], keyStates = keyToggles; }
 
 private:
     IconHandle NewIcon(IconHandle source, const std::string& what) {
