@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "dialog/activity_tick.h"
+#include "dialog/dialog_actions.h"
 #include "dialog/options_panel.h"
 #include "dialog/unit_list_view.h"
 #include "resources/icon_ids.h"
@@ -81,10 +81,7 @@ void OnStart(HWND dialog, DialogState& state) {
     SetDlgItemTextA(dialog, IDC_START, "Disable");
 }
 
-// Everything is written, the dialog's normal rectangle as it is now. A file
-// that cannot be written (a folder the user may not write to, another program
-// holding it) is said, not passed over: the next start would quietly come
-// back with other settings. What the file holds then is said as it is.
+// Everything is written, the dialog's normal rectangle as it is now.
 void OnApply(HWND dialog, DialogState& state) {
     WINDOWPLACEMENT placement = {};
     placement.length = sizeof placement;
@@ -94,15 +91,7 @@ void OnApply(HWND dialog, DialogState& state) {
         state.options.WindowPosRight = placement.rcNormalPosition.right;
         state.options.WindowPosBottom = placement.rcNormalPosition.bottom;
     }
-    SaveResult result = SaveSettings(*state.os, state.CurrentUnit, state.options);
-    if (result == SaveResult::Saved) return;
-    const char* file = state.options.SettingsPath[0] != '\0' ? state.options.SettingsPath : kSettingsFileName;
-    const char* outcome = result == SaveResult::NothingWritten
-                              ? "The settings in that file stay as they were."
-                              : "That file now holds only part of the new settings: Apply again to write them all.";
-    char text[kPathLength + 160];
-    std::snprintf(text, sizeof text, "Blinkwatch could not write its settings to\n%s\n\n%s", file, outcome);
-    state.os->ShowMessageBox(Handle(dialog), text, "Blinkwatch", MB_ICONWARNING);
+    ApplySettings(Handle(dialog), state);
 }
 
 void OnAbout(HWND dialog) {

@@ -113,10 +113,9 @@ void RenewMeterIcon(UpdatePass& pass, Unit& unit) {
 // icon without a word, an add when it kept the icon through a restart of the
 // tray or applied an earlier call late. `shown` follows what the tray shows.
 bool PutIcon(Os& os, TrayRecord& record, bool inTray, IconHandle& shown) {
-    record.tipOnly = inTray && record.icon != nullptr && record.icon == shown;
-    bool put = os.NotifyTray(inTray ? kTrayModify : kTrayAdd, record);
-    record.tipOnly = false;
-    put = put || os.NotifyTray(inTray ? kTrayAdd : kTrayModify, record);
+    record.tipOnly = inTray && record.icon != nullptr && record.icon == shown;   // an add ignores it
+    const bool put = os.NotifyTray(inTray ? kTrayModify : kTrayAdd, record) ||
+                     os.NotifyTray(inTray ? kTrayAdd : kTrayModify, record);
     shown = put ? record.icon : nullptr;
     return put;
 }

@@ -24,7 +24,6 @@ struct TrayCall {   // one call, or an icon the tray shows
     HWND window = nullptr;
     UINT id = 0, callback = 0;
     std::string tip;
-    bool image = false;  // the call carries an icon
     bool refused = false;
     void Click(UINT mouse) const { PostMessageA(window, callback, id, mouse); }   // as the shell does
 };
@@ -32,7 +31,6 @@ struct TrayCall {   // one call, or an icon the tray shows
 struct TrayHost {
     std::vector<TrayCall> calls;                     // every call, in order
     std::map<std::pair<HWND, UINT>, TrayCall> icons;   // what the tray shows now, by window and id
-    int refused = 0;                                 // calls refused
 
     TrayHost() {
         WNDCLASSA trayClass = {0, Receive, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, "Shell_TrayWnd"};
@@ -58,13 +56,13 @@ private:
         char tip[512] = {};
         WideCharToMultiByte(CP_ACP, 0, data.tip, static_cast<int>(wcsnlen(data.tip, 128)), tip, sizeof tip - 1, 0, 0);
         TrayCall call{static_cast<DWORD>(copy->dwData), reinterpret_cast<HWND>(static_cast<LONG_PTR>(data.window)),
-                      data.id, data.callback, tip, (data.flags & NIF_ICON) != 0};
-        current->calls.push_back(call);
+                      data.id, data.callback, tip};
         // As the shell (documented, and Wine's explorer alike): an add of an icon it shows is refused, and
         // so is a change or delete of one it does not show.
         auto shown = current->icons.find({call.window, call.id});
         const bool known = shown != current->icons.end();
-        if (call.message == NIM_ADD ? known : !known) return current->calls.back().refused = true, ++current->refused, FALSE;
+        current->calls.push_back(call), current->calls.back().refused = call.message == NIM_ADD ? known : !known;
+        if (current->calls.back().refused) return FALSE;
         if (call.message == NIM_ADD) current->icons[{call.window, call.id}] = call;
         else if (call.message == NIM_DELETE) current->icons.erase(shown);
         else if (data.flags & NIF_TIP) shown->second.tip = call.tip;

@@ -1,7 +1,7 @@
 // The portable rules of the dialog, its activity tick and the command line;
 // the controls themselves are driven under Wine.
 #include "fake_os.h"
-#include "dialog/activity_tick.h"
+#include "dialog/dialog_actions.h"
 #include "dialog/option_rules.h"
 #include "dialog/unit_list_text.h"
 #include "shell/command_line.h"
@@ -36,11 +36,9 @@ TEST(DialogRules, PortBitBoxesEnablingRulesAndNumberRanges) {
     const struct { uint32_t typed, poll, meter; int32_t delay; } ranges[] = {
         {0, 25, 25, 1}, {24, 25, 25, 24}, {25, 25, 25, 25}, {301, 301, 301, 300}, {10001, 10000, 10001, 300},
         {50001, 10000, 50000, 300}, {2147483648u, 10000, 50000, 1}};
-    for (const auto& r : ranges) {
-        EXPECT_EQ(r.poll, ClampPollInterval(r.typed)) << r.typed;
-        EXPECT_EQ(r.meter, ClampMeterInterval(r.typed)) << r.typed;
-        EXPECT_EQ(r.delay, ClampStartDelay(r.typed)) << r.typed;
-    }
+    for (const auto& r : ranges)
+        EXPECT_EQ(std::make_tuple(r.poll, r.meter, r.delay),
+                  std::make_tuple(ClampPollInterval(r.typed), ClampMeterInterval(r.typed), ClampStartDelay(r.typed))) << r.typed;
 }
 
 TEST(DialogRules, UnitListCells) {
@@ -81,7 +79,7 @@ TEST(DialogRules, CommandTailAndStartupSwitch) {
     EXPECT_FALSE(HasStartupSwitch(nullptr));
 }
 
-TEST(DialogRules, ActivityTickSendsFreshFiguresAndNothingOnceQuitting) {
+TEST(DialogActions, TicksAfterAnIconSetChangeAndAQuitAndApplyThatFails) {
     FakeOs os;
     TestList list;
     DialogState state{&os};
@@ -99,4 +97,11 @@ TEST(DialogRules, ActivityTickSendsFreshFiguresAndNothingOnceQuitting) {
     os.whileBoxOpen = [&] { RunActivityTick(nullptr, state), state.closing = true, RemoveTrayIcons(os, nullptr, list.end); };
     RunActivityTick(nullptr, state);
     EXPECT_EQ(std::vector<std::string>{"delete 100"}, os.tray) << "no icon added after quitting";
+    // Apply says what the file holds when a write fails: the first one, or a later one.
+    std::strcpy(state.options.SettingsPath, "C:\\B.ini"), os.whileBoxOpen = nullptr;
+    for (size_t failsAt : {0, 9}) os.profileFailsAt = failsAt, ApplySettings(nullptr, state);
+    const std::string box = "Blinkwatch could not write its settings to\nC:\\B.ini\n\n";
+    EXPECT_EQ((std::vector<std::string>{box + "The settings in that file stay as they were.|Blinkwatch|48",
+                                        box + "That file now holds only part of the new settings: Apply again to write them all.|Blinkwatch|48"}),
+              std::vector<std::string>(os.boxes.end() - 2, os.boxes.end()));
 }

@@ -1,5 +1,4 @@
-// The value rules, the defaults and the path; the file on disk and a round
-// trip through it are checked under Wine.
+// The value rules, the defaults and the path; the file on disk and a round trip through it are checked under Wine.
 #include "fake_os.h"
 #include "settings/settings_file.h"
 
@@ -56,8 +55,7 @@ TEST(Settings, LoadTakesDefaultsAndTheFilesValuesSaveWritesEveryKey) {
     os.profile.clear(), os.profileFailsAt = SIZE_MAX, o.SettingsPath[0] = '\0';
     EXPECT_EQ(SaveResult::NothingWritten, SaveSettings(os, list.end, o));
     LoadSettings(os, nullptr, o);
-    EXPECT_TRUE(os.profile.empty()) << "without a path nothing is written";
-    EXPECT_EQ(100u, o.Pollinterval) << "and the defaults are loaded";
+    EXPECT_EQ(std::make_pair(true, 100u), std::make_pair(os.profile.empty(), o.Pollinterval)) << "no path: nothing written, defaults";
 }
 
 TEST(Settings, FileBesideTheProgram) {

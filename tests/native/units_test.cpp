@@ -74,15 +74,12 @@ TEST(Discovery, ProcessorCountsAndTheInterfaceTableAnswers) {
     // program with 1 and leaves no list. A failing fetch leaves no network Units.
     for (uint32_t answer : {kErrorSuccess, 50u, 87u, 1u}) {
         FakeOs os;
-        AddNic(os, 6, "eth0", 4);
-        os.probeAnswer = answer;
+        AddNic(os, 6, "eth0", 4), os.probeAnswer = answer;
         Discovered d(os, 1);
-        EXPECT_EQ(kDiscoveryExitCode, d.exitCode) << "answer " << answer;
-        EXPECT_EQ(nullptr, d.list);
+        EXPECT_EQ(std::make_pair(kDiscoveryExitCode, static_cast<Unit*>(nullptr)), std::make_pair(d.exitCode, d.list)) << answer;
     }
     FakeOs os;
-    AddNic(os, 6, "eth0", 4);
-    os.fetchAnswer = 31;
+    AddNic(os, 6, "eth0", 4), os.fetchAnswer = 31;
     Discovered d(os, 1);
     ASSERT_EQ(0, d.exitCode);
     EXPECT_EQ(nullptr, FindUnitByName(d.list, "VRAM Usage")->next->next) << "no network Unit";

@@ -1,5 +1,6 @@
 #pragma once
-// One tick of the activity timer: the icon set, a poll pass, the tray update.
+// What the main dialog does that needs no window of its own: one tick of the
+// activity timer, and Apply.
 #include "dialog/dialog_state.h"
 
 // Loads the icon set first, so that a new set's resent tooltips carry figures
@@ -8,3 +9,9 @@
 // meanwhile: if the program quits or stops monitoring then, the update must
 // not add the removed icons again.
 void RunActivityTick(WindowHandle dialog, DialogState& state);
+
+// Writes the settings file. A file that cannot be written (a folder the user
+// may not write to, another program holding it) is said, not passed over: the
+// next start would quietly come back with other settings. The box says what
+// the file holds then.
+void ApplySettings(WindowHandle dialog, DialogState& state);
