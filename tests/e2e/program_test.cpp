@@ -222,8 +222,7 @@ TEST_F(E2e, ScrollLockFollowsTheSingleIconOncePerUpdate) {
     ASSERT_TRUE(Ready(program, 1));
     const size_t from = tray.calls.size(), changes = (Eventually([] { return false; }, 3000), tray.calls.size() - from);
     EXPECT_LE(presses, 2 * changes + 2) << "presses in about " << 2 * changes << " updates";
-    SendDlgItemMessageA(dialog, IDC_KEYBOARD_LED, BM_CLICK, 0, 0);
-    const size_t pressed = presses;
+    const size_t pressed = (SendDlgItemMessageA(dialog, IDC_KEYBOARD_LED, BM_CLICK, 0, 0), presses);
     Eventually([] { return false; }, 1000);
     EXPECT_EQ(pressed, presses) << "presses with the box unticked";
     UnhookWindowsHookEx(hook);

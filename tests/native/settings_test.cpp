@@ -70,6 +70,7 @@ TEST(Settings, FileBesideTheProgram) {
         GlobalOptions options{};
         options.SettingsPath[0] = 'x';
         BuildSettingsPath(os, options);
-        EXPECT_EQ(p.settings, options.SettingsPath) << p.module;
+        EXPECT_EQ(std::make_pair(p.settings, !p.settings.empty()), std::make_pair(std::string(options.SettingsPath),
+                  BuildPathBesideProgram(os, kSettingsFileName, options.SettingsPath))) << p.module;
     }
 }
