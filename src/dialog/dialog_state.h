@@ -23,7 +23,8 @@ struct DialogState {
     std::array<uintptr_t, 4> timerIds{};   // as started: activity, list refresh, meter, refresh-all
     SamplerState sampler{};
     PresenterState presenter{};
-    // A start-up launch keeps the window hidden until the user asks for it.
+    // The window stays hidden until the user asks for it: in a start-up
+    // launch, and after a Hide that came before it was first shown.
     bool keepHidden = false;
     // Monitoring waits for the start-up delay (timers paused meanwhile).
     bool startupDelayPending = false;

@@ -120,13 +120,15 @@ void OnOnlineHelp(Os& os) {
     ShellExecuteA(GetActiveWindow(), "open", target, nullptr, nullptr, SW_SHOW);
 }
 
+// A hidden window stays hidden until the user asks for it, also when the
+// dialog manager would show it for the first time later on.
 void SetVisible(HWND dialog, DialogState& state, bool visible) {
     state.visible = visible;
+    state.keepHidden = !visible;
     if (!visible) {
         ShowWindow(dialog, SW_HIDE);
         return;
     }
-    state.keepHidden = false;
     // Bring the window up in front: the tray click came from the shell, so
     // the program is allowed to take the foreground.
     SetForegroundWindow(dialog);
@@ -239,6 +241,14 @@ void OnFirstPaint(HWND dialog, DialogState& state) {
     SetWindowPlacement(dialog, &placement);
 }
 
+// The shell has a new tray, which may have lost every icon: the next update
+// puts them back. While monitoring is stopped no update comes, and the single
+// icon, which stays then, is put back at once.
+void OnTaskbarCreated(HWND dialog, DialogState& state) {
+    ForgetTrayIcons(state.CurrentUnit, state.presenter);
+    if (!state.monitoring && !state.closing) RestoreSingleIcon(*state.os, Handle(dialog), state.presenter);
+}
+
 BOOL OnClose(HWND dialog, DialogState& state) {
     state.closing = true;
     KillMonitoringTimers(dialog);
@@ -308,7 +318,7 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         return OnClose(dialog, state);
     default:
         if (state.taskbarCreatedMessage != 0 && message == state.taskbarCreatedMessage)
-            ForgetTrayIcons(state.CurrentUnit, state.presenter);
+            OnTaskbarCreated(dialog, state);
         else if (state.showRequestMessage != 0 && message == state.showRequestMessage)
             SetVisible(dialog, state, true);
         return FALSE;

@@ -20,10 +20,21 @@ constexpr std::array<IconSlot, 4> kFoldSlots = {kSlotIdle, kSlotWrite, kSlotRead
 constexpr const char* kPhysicalDrivePrefix = "\\\\.\\PHYSICALDRIVE";
 constexpr const char* kDriveLetterPrefix = "\\\\.\\";
 
-// Everything one update carries from Unit to Unit.
-struct UpdatePass {
+constexpr uint32_t kShellRetryMs = 1000;   // while nobody answers: one try a second, for all icons
+constexpr uint8_t kDeleteTries = 3;        // updates that delete an icon that may still be shown
+
+// The tray calls of one update, or of one put outside the updates.
+struct ShellCalls {
     Os& os;
     WindowHandle dialog;
+    PresenterState& state;
+    bool calling;          // the shell may be called
+};
+
+// Everything one update carries from Unit to Unit.
+struct UpdatePass {
+    ShellCalls shell;
+    Os& os;
     const GlobalOptions& options;
     PresenterState& state;
     int fold;              // activities of the Units that changed, OR-ed together
@@ -39,6 +50,25 @@ TrayRecord NotifyRecord(WindowHandle dialog, uint32_t id, IconHandle icon) {
     return record;
 }
 
+// The icon may or may not be in the tray, and what it shows is not known.
+void MarkUncertain(TrayIcon& icon) {
+    icon.state = TRAY_ICON_UNCERTAIN;
+    icon.image = nullptr;
+    icon.tip[0] = '\0';
+}
+
+// After a put: an answer ends a silence of the shell, and a put refused both
+// ways starts one (or another): no call for the rest of this update, nor
+// before a second has passed. A refused delete tells nothing: a shell that
+// answers refuses to delete an icon it lost, as every icon after a restart.
+void NoteAnswer(ShellCalls& shell, bool answered) {
+    PresenterState& state = shell.state;
+    state.shellSilent = !answered;
+    if (answered) return;
+    state.shellRetryTick = shell.os.QueryTickCount() + kShellRetryMs;
+    shell.calling = false;
+}
+
 bool IsBaseIcon(const PresenterState& state, IconHandle icon) {
     for (IconHandle base : state.baseIcons)
         if (base == icon) return true;
@@ -51,13 +81,16 @@ void ReleaseUnitIcon(Os& os, const PresenterState& state, IconHandle icon) {
     if (icon != nullptr && !IsBaseIcon(state, icon)) os.ReleaseIcon(icon);
 }
 
+// A replaced meter is followed by a change that carries its successor, but
+// new icons may come back with the released ones' handles: what the tray
+// shows is no longer known by its handle.
 void ReleaseUnitIcons(Os& os, const PresenterState& state, Unit& unit) {
     for (IconHandle* slot : {&unit.iconIdle, &unit.iconRead, &unit.iconWrite, &unit.iconReadWrite,
                              &unit.iconMeter}) {
         ReleaseUnitIcon(os, state, *slot);
         *slot = nullptr;
     }
-    unit.iconShown = nullptr;   // a new icon may come back with a released one's handle
+    unit.tray.image = nullptr;
     unit.meterDrawn = 0;
 }
 
@@ -105,40 +138,59 @@ void RenewMeterIcon(UpdatePass& pass, Unit& unit) {
     if (drawn != canvas) unit.meterDrawn = drawn != nullptr, unit.meterLook = look;   // else nothing was drawn
 }
 
-// Puts the record's icon into the tray and answers whether it is there now.
-// An icon taken to be there is changed (the tooltip alone when the tray
-// already shows `shown`, the record's image); one that is not is added. The
-// shell refuses an add of an icon it has and a change of one it has not, so
-// the other call follows a refusal: a change fails when the shell lost the
-// icon without a word, an add when it kept the icon through a restart of the
-// tray or applied an earlier call late. `shown` follows what the tray shows.
-bool PutIcon(Os& os, TrayRecord& record, bool inTray, IconHandle& shown) {
-    record.tipOnly = inTray && record.icon != nullptr && record.icon == shown;   // an add ignores it
-    const bool put = os.NotifyTray(inTray ? kTrayModify : kTrayAdd, record) ||
-                     os.NotifyTray(inTray ? kTrayAdd : kTrayModify, record);
-    shown = put ? record.icon : nullptr;
-    return put;
+// Puts the record's image and tooltip into the tray; when the shell refuses,
+// the icon is uncertain and put again later. Nothing is sent when the shell
+// already accepted both. An
+// icon taken to be there is changed (the tooltip alone when the image is the
+// one the shell has); one that is not, or may not be, is added. The shell
+// refuses an add of an icon it has and a change of one it has not, so the
+// other call follows a refusal: a change fails when the shell lost the icon
+// without a word, an add when it kept the icon through a restart of the tray
+// or applied an earlier call late.
+void PutIcon(ShellCalls& shell, TrayIcon& icon, TrayRecord& record) {
+    const bool shown = icon.state == TRAY_ICON_SHOWN;
+    if (shown && record.icon == icon.image && std::strcmp(record.tip, icon.tip) == 0) return;
+    record.tipOnly = shown && record.icon != nullptr && record.icon == icon.image;   // an add ignores it
+    const bool put = shell.os.NotifyTray(shown ? kTrayModify : kTrayAdd, record) ||
+                     shell.os.NotifyTray(shown ? kTrayAdd : kTrayModify, record);
+    NoteAnswer(shell, put);
+    if (!put) {
+        MarkUncertain(icon);
+        return;
+    }
+    icon = TrayIcon{TRAY_ICON_SHOWN, 0, record.icon, {}};
+    std::memcpy(icon.tip, record.tip, sizeof icon.tip);
+}
+
+// Deletes an icon that is, or may be, in the tray. A refused delete leaves it
+// as one that may be: a busy shell refuses, and goes on showing the icon.
+void DeleteIcon(Os& os, WindowHandle dialog, uint32_t id, TrayIcon& icon) {
+    if (icon.state == TRAY_ICON_ABSENT) return;
+    if (os.NotifyTray(kTrayDelete, NotifyRecord(dialog, id, nullptr))) {
+        icon = TrayIcon{};
+        return;
+    }
+    const uint8_t refused = icon.refusedDeletes;
+    MarkUncertain(icon);
+    icon.refusedDeletes = static_cast<uint8_t>(refused + (refused < kDeleteTries));
+}
+
+// The delete of an update: tried a few times for an icon that may be shown.
+void DeleteInUpdate(ShellCalls& shell, uint32_t id, TrayIcon& icon) {
+    if (!shell.calling || icon.state == TRAY_ICON_ABSENT || icon.refusedDeletes >= kDeleteTries) return;
+    DeleteIcon(shell.os, shell.dialog, id, icon);
 }
 
 // Sends the Unit's own icon for its activity with its tooltip, building its
-// icons first when it has none and drawing its meter anew.
+// icons first when it has none and drawing its meter anew. An icon the shell
+// refused is uncertain, which has it put again with what it is to show then.
 void PutUnitIcon(UpdatePass& pass, Unit& unit) {
     if (unit.iconIdle == nullptr) BuildUnitIcons(pass.os, pass.state, unit);
     if (unit.activity == ACTIVITY_METER) RenewMeterIcon(pass, unit);
-    TrayRecord record = NotifyRecord(pass.dialog, static_cast<uint32_t>(unit.trayId), IconForActivity(unit));
+    TrayRecord record = NotifyRecord(pass.shell.dialog, static_cast<uint32_t>(unit.trayId), IconForActivity(unit));
     FormatTooltip(unit, record.tip);
-    const bool put = PutIcon(pass.os, record, unit.trayIconAdded != 0, unit.iconShown);
-    unit.trayIconAdded = put ? unit.trayId : 0;
-    unit.trayIconUncertain = !put;
-    if (put) unit.dirty = 0;   // else it is tried again, as it is then, at the next update
-}
-
-// A refused delete means the tray did not have the icon: either way it is gone.
-void RemoveUnitIcon(Os& os, WindowHandle dialog, Unit& unit) {
-    if (unit.trayIconAdded == 0 && unit.trayIconUncertain == 0) return;
-    os.NotifyTray(kTrayDelete, NotifyRecord(dialog, static_cast<uint32_t>(unit.trayId), nullptr));
-    unit.trayIconAdded = unit.trayIconUncertain = 0;
-    unit.iconShown = nullptr;
+    PutIcon(pass.shell, unit.tray, record);
+    unit.dirty = 0;
 }
 
 void FoldIntoSingleIcon(UpdatePass& pass, Unit& unit) {
@@ -150,23 +202,24 @@ void FoldIntoSingleIcon(UpdatePass& pass, Unit& unit) {
     if (pass.fold < static_cast<int>(kFoldSlots.size())) pass.foldImage = pass.state.baseIcons[kFoldSlots[pass.fold]];
 }
 
+TrayRecord SingleIconRecord(WindowHandle dialog, IconHandle image) {
+    TrayRecord record = NotifyRecord(dialog, kSingleIconTrayId, image);
+    std::snprintf(record.tip, sizeof record.tip, "%s", kSingleIconTip);
+    return record;
+}
+
 // The single icon, once an update: put with what changed in it, or put back
-// as it was when the tray does not have it. The Scroll Lock LED is on after
-// an update in which something changed.
+// as it was when the tray may not have it. The Scroll Lock LED is on after
+// an update in which something changed to a state other than idle (a load
+// change included).
 void PresentSingleIcon(UpdatePass& pass) {
     PresenterState& state = pass.state;
-    IconHandle image = state.singleIconImage;
-    if (pass.pending || image == nullptr)
-        image = pass.options.Staticicon != 0 ? state.baseIcons[kSlotIdle] : pass.foldImage;
-    if (pass.pending || state.singleIconShown == 0) {
-        TrayRecord record = NotifyRecord(pass.dialog, kSingleIconTrayId, image);
-        std::snprintf(record.tip, sizeof record.tip, "%s", kSingleIconTip);
-        IconHandle shown = state.singleIconImage;
-        const bool put = PutIcon(pass.os, record, state.singleIconShown != 0, shown);
-        state.singleIconShown = put;
-        state.singleIconUncertain = !put;
+    if (pass.pending || state.singleIconImage == nullptr)
+        state.singleIconImage = pass.options.Staticicon != 0 ? state.baseIcons[kSlotIdle] : pass.foldImage;
+    if (pass.shell.calling) {
+        TrayRecord record = SingleIconRecord(pass.shell.dialog, state.singleIconImage);
+        PutIcon(pass.shell, state.singleIcon, record);
     }
-    state.singleIconImage = image;
     if (pass.options.KeyboardLED != 0) SetKeyboardLed(pass.os, kScrollLockKey, pass.fold != 0 ? 1 : 0);
 }
 
@@ -176,8 +229,8 @@ void PresentUnit(UpdatePass& pass, Unit& unit) {
     if (pass.options.SingleIconMode != 0) {
         FoldIntoSingleIcon(pass, unit);
     } else if (!WantsOwnIcon(unit, pass.options)) {
-        RemoveUnitIcon(pass.os, pass.dialog, unit);
-    } else if (unit.trayIconAdded == 0 || unit.dirty != 0) {
+        DeleteInUpdate(pass.shell, static_cast<uint32_t>(unit.trayId), unit.tray);
+    } else if (pass.shell.calling && (unit.tray.state != TRAY_ICON_SHOWN || unit.dirty != 0)) {
         PutUnitIcon(pass, unit);
     }
 }
@@ -256,30 +309,39 @@ void LoadIconSet(Os& os, WindowHandle dialog, Unit* list, const GlobalOptions& o
 void UpdateTrayIcons(Os& os, WindowHandle dialog, Unit* list, const GlobalOptions& options,
                      PresenterState& state) {
     LoadIconSet(os, dialog, list, options, state);
-    if (options.SingleIconMode != 0) RemoveTrayIcons(os, dialog, list);
-    else RemoveSingleIcon(os, dialog, state);
-    UpdatePass pass{os, dialog, options, state, 0, false, state.baseIcons[kSlotIdle]};
+    const bool calling = !state.shellSilent || static_cast<int32_t>(os.QueryTickCount() - state.shellRetryTick) >= 0;
+    UpdatePass pass{{os, dialog, state, calling}, os, options, state, 0, false, state.baseIcons[kSlotIdle]};
+    if (options.SingleIconMode != 0) {
+        WalkForward(list, [&](Unit& unit) { DeleteInUpdate(pass.shell, static_cast<uint32_t>(unit.trayId), unit.tray); });
+    } else {
+        DeleteInUpdate(pass.shell, kSingleIconTrayId, state.singleIcon);
+        state.singleIconImage = nullptr;   // chosen anew when the mode comes back
+    }
     WalkBackward(list, [&](Unit& unit) { PresentUnit(pass, unit); });
     if (options.SingleIconMode != 0) PresentSingleIcon(pass);
     os.YieldTimeSlice();
 }
 
 void RemoveTrayIcons(Os& os, WindowHandle dialog, Unit* list) {
-    WalkForward(list, [&](Unit& unit) { RemoveUnitIcon(os, dialog, unit); });
+    WalkForward(list, [&](Unit& unit) { DeleteIcon(os, dialog, static_cast<uint32_t>(unit.trayId), unit.tray); });
 }
 
 void RemoveSingleIcon(Os& os, WindowHandle dialog, PresenterState& state) {
-    if (state.singleIconShown == 0 && state.singleIconUncertain == 0) return;
-    os.NotifyTray(kTrayDelete, NotifyRecord(dialog, kSingleIconTrayId, nullptr));
-    state.singleIconShown = state.singleIconUncertain = 0;
-    state.singleIconImage = nullptr;
+    DeleteIcon(os, dialog, kSingleIconTrayId, state.singleIcon);
 }
 
 void ForgetTrayIcons(Unit* list, PresenterState& state) {
-    WalkAll(list, [](Unit& unit) {
-        unit.trayIconUncertain |= unit.trayIconAdded != 0;
-        unit.trayIconAdded = 0;
-    });
-    state.singleIconUncertain |= state.singleIconShown;
-    state.singleIconShown = 0;
+    auto forget = [](TrayIcon& icon) {
+        if (icon.state != TRAY_ICON_ABSENT) MarkUncertain(icon), icon.refusedDeletes = 0;
+    };
+    WalkAll(list, [&](Unit& unit) { forget(unit.tray); });
+    forget(state.singleIcon);
+    state.shellSilent = false;
+}
+
+void RestoreSingleIcon(Os& os, WindowHandle dialog, PresenterState& state) {
+    if (state.singleIcon.state != TRAY_ICON_UNCERTAIN || state.singleIconImage == nullptr) return;
+    ShellCalls shell{os, dialog, state, true};
+    TrayRecord record = SingleIconRecord(dialog, state.singleIconImage);
+    PutIcon(shell, state.singleIcon, record);
 }

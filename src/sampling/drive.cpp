@@ -88,7 +88,7 @@ bool DriveStep(Os& os, Unit& unit, const GlobalOptions& options, SamplerState& s
     // Free space is shown only with the drive's tooltip, which is sent when
     // the Unit is marked or its icon added; asking it on every pass would
     // cost a platform call for a figure nobody sees.
-    if (unit.dirty != 0 || (unit.trayIconAdded == 0 && WantsOwnIcon(unit, options)))
+    if (unit.dirty != 0 || (unit.tray.state != TRAY_ICON_SHOWN && WantsOwnIcon(unit, options)))
         ReadFreeSpace(os, unit);
     os.CloseDevice(device);
     return true;

@@ -34,6 +34,19 @@ constexpr int8_t ACTIVITY_METER = 9;
 
 constexpr int32_t kFirstTrayId = 100;
 
+// What the shell shows of one tray icon, as far as the program can know: it
+// shows it, it does not, or a call was refused and it may or may not.
+enum TrayIconState : uint8_t { TRAY_ICON_ABSENT, TRAY_ICON_SHOWN, TRAY_ICON_UNCERTAIN };
+
+// One tray icon: its state, and the image and tooltip the shell last accepted
+// for it (a null image and an empty tooltip while none is known).
+struct TrayIcon {
+    TrayIconState state;
+    uint8_t refusedDeletes;   // deletes refused since the icon was last put
+    IconHandle image;
+    char tip[kTrayTipLength];
+};
+
 struct Unit {
     Unit* next;                    // toward the tail; null in the last element
     Unit* prev;                    // toward the head; null in the first element
@@ -42,15 +55,13 @@ struct Unit {
     int32_t enabled;               // monitored
     uint32_t kind;                 // a drive type or UNIT_*
     int32_t showInTray;            // has its own tray icon
-    int32_t trayIconAdded;         // 0, or trayId while the icon is in the tray
-    int32_t trayIconUncertain;     // the shell refused its last call: it may be in the tray or not
+    TrayIcon tray;                 // its own icon in the tray
     int8_t activity;               // ACTIVITY_*
     IconHandle iconIdle;           // the Unit's own icons, built when first needed
     IconHandle iconRead;
     IconHandle iconWrite;
     IconHandle iconReadWrite;
     IconHandle iconMeter;
-    IconHandle iconShown;          // the image the tray was last sent; null when not known
     int32_t meterDrawn;            // iconMeter shows meterLook (else the bare meter icon)
     MeterStyle meterLook;
     int32_t dirty;                 // icon and tooltip must be refreshed

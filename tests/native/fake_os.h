@@ -47,7 +47,9 @@ public:
     std::map<uint32_t, std::pair<std::string, std::string>> trayIcons;   // what the shell shows: image, tip
     int busyRefusals = 0;                             // the next calls fail, as on a busy shell,
     bool busyApplies = false;                         // which may still apply them
-    int refusedCalls = 0;
+    int refusedCalls = 0, troubledCalls = 0, troubledPuts = 0;   // refused; of those the busy or unanswered
+    bool shellGone = false;                           // no shell: every call fails
+    std::map<uint32_t, std::pair<IconHandle, std::pair<std::string, std::string>>> acknowledged;   // the last accepted, by id
     std::set<int> missingIcons;                       // resources that do not load
     int drawingsFail = 0;                             // 1: drawings fail; 2: only the icon's creation, which gives back the source
     std::map<IconHandle, std::string> liveIcons;      // drawn, not released: what they show
@@ -157,15 +159,24 @@ public:
         const std::string image = IconName(record.icon), call = (tipOnly ? "tip " : kinds[message]) + std::to_string(record.id);
         tray.push_back(message == kTrayDelete ? call : call + " " + (tipOnly ? "" : image + " ") + record.tip);
         // The shell refuses an add of an icon it shows, a change or delete of one it does not (documented;
-        // Wine's explorer alike). A busy shell gives up on a call it may still apply; a delete it applies.
+        // Wine's explorer alike). A busy shell gives up on a call it may still apply, never a delete; with no
+        // shell every call fails.
         auto shown = trayIcons.find(record.id);
         const bool known = shown != trayIcons.end(), busy = busyRefusals > 0 && busyRefusals--;
-        const bool taken = message == kTrayAdd ? !known : known;
-        refusedCalls += busy || !taken;
-        if (!taken || (busy && !busyApplies && message != kTrayDelete)) return false;
-        if (message == kTrayDelete) return trayIcons.erase(shown), !busy;
+        const bool taken = !shellGone && (message == kTrayAdd ? !known : known);
+        const auto told = std::make_pair(tipOnly && known ? shown->second.first : image, std::string(record.tip));
+        // The same image is the same icon, not released since: one drawn anew may look the same.
+        const auto handle = tipOnly ? acknowledged[record.id].first : record.icon;
+        EXPECT_FALSE(message == kTrayModify && acknowledged[record.id] == std::make_pair(handle, told))
+            << "a change to what the shell was told: " << call;
+        acknowledged.erase(record.id);
+        refusedCalls += busy || !taken, troubledCalls += busy || shellGone;
+        troubledPuts += (busy || shellGone) && message != kTrayDelete;
+        if (!taken || (busy && (!busyApplies || message == kTrayDelete))) return false;
+        if (message == kTrayDelete) return trayIcons.erase(shown), true;
         EXPECT_TRUE(!tipOnly || shown->second.first == image) << "a new tooltip over " << shown->second.first << ", not " << image;
-        trayIcons[record.id] = {tipOnly ? shown->second.first : image, record.tip};
+        trayIcons[record.id] = told;
+        if (!busy) acknowledged[record.id] = {handle, told};
         return !busy;
     }
     IconHandle LoadProgramIcon(WindowHandle, int id) override {
@@ -183,6 +194,7 @@ public:
     }
     void ReleaseIcon(IconHandle icon) override {
         badReleases += liveIcons.erase(icon) == 0;
+        for (auto& told : acknowledged) told.second.first = told.second.first == icon ? nullptr : told.second.first;
         freedIcons_.push_back(icon);   // its handle comes back with the next icon, as the platform's may
     }
     LibraryHandle LoadPortLibrary() override {

@@ -34,54 +34,99 @@ struct Presenter {
 
 }  // namespace
 
-// Lights and meters under a shell that loses, keeps, restarts or refuses icons, and a user who switches
-// everything on and off. After every update in which the shell refused nothing, the tray shows exactly the
-// icons the settings call for, with their Units' current image and tooltip (a lost icon once its Unit changes);
-// an update after such a quiet one has no refused call; drawn icons are released; quitting empties the tray.
+// Lights and meters under a shell that loses, keeps, restarts, refuses or is gone for a while (a poll every
+// 100 ms), and a user who switches everything on and off. The fake shell fails a change that repeats what it
+// accepted. Once a second has passed since it refused an icon as busy or gone, an update leaves the tray showing
+// exactly the icons the settings call for, with their Units' image and tooltip (a lost icon from its next
+// change on, every icon after "TaskbarCreated", also the single icon while stopped); the single icon shows the
+// lights that changed first in its update, and Scroll Lock whether anything changed, with one press per
+// change. While no shell answers, the tray gets at most two calls a second. After an update with no refusal, the
+// next one has none either unless the shell acted; drawn icons are released; quitting empties the tray.
 TEST(Presenter, RandomShellsAndUsersConverge) {
     static const int normal[] = {147, 138, 137, 146}, alternate[] = {107, 140, 139, 141};   // base icon by activity
-    const char* events[] = {"lose", "restart", "kept", "busy", "busy applied", "icon set", "single", "enabled",
-                            "shown", "disable", "static", "refresh all", "", ""};
+    const char* events[] = {"lose", "restart", "kept", "busy", "busy applied", "gone", "icon set", "single",
+                            "enabled", "shown", "disable", "static", "led", "refresh all", "", ""};
     for (uint32_t seed = 1; seed <= 100; ++seed) {
         Presenter p;
         std::mt19937 random(seed);
         auto number = [&](int below) { return std::uniform_int_distribution<int>(0, below - 1)(random); };
         std::vector<Unit*> units = {&p.list.Add("\\\\.\\C:", DRIVE_FIXED), &p.list.Add("CPU Usage", UNIT_CPU),
                                     &p.list.Add("RAM Usage", UNIT_RAM), &p.list.Add("NIC #0 Usage", UNIT_NIC)};
-        bool monitoring = true, settled = false;
-        std::set<uint32_t> lost;   // the program finds out at the icon's next change
+        bool monitoring = true, settled = false, calm = false, singleShown = false, led = false, stoppedUnsure = false;
+        uint32_t quietFrom = 0;     // a second after the last refusal
+        int loadedSet = -1, goneUpdates = 0, goneCalls = 0, goneSteps = 0;
+        std::string singleImage;    // what the single icon is to show
+        std::set<uint32_t> lost;    // the program finds out at the icon's next change
         std::string log = "seed " + std::to_string(seed) + ":";
+        auto taskbarCreated = [&] {
+            ForgetTrayIcons(p.list.end, p.state), p.os.acknowledged.clear(), lost.clear(), quietFrom = p.os.tick;
+            const int before = p.os.troubledCalls;
+            if (!monitoring) RestoreSingleIcon(p.os, p.dialog, p.state);
+            if (before != p.os.troubledCalls) quietFrom += 1000, stoppedUnsure = true;   // no update tries again
+        };
         for (int step = 0; step < 200; ++step) {
+            p.os.tick += 100;
             for (Unit* u : units)
                 if (number(3) == 0) u->dirty = 1, u->activity = u->kind == UNIT_CPU || u->kind == UNIT_RAM ? (u->value = number(101), ACTIVITY_METER) : number(4);
             Unit& some = *units[number(4)];
-            const int event = number(14), id = number(2) ? some.trayId : 0;
-            log += " " + std::to_string(step) + " " + events[event] + " " + some.name + ";";
+            const int event = goneUpdates > 0 ? 99 : number(16), id = number(2) ? some.trayId : 0;
+            log += " " + std::to_string(step) + (monitoring ? "" : "(off)") + " " + (event < 16 ? events[event] : "") + " " + some.name + ";";
+            const int refused = p.os.refusedCalls, troubled = p.os.troubledCalls, troubledPuts = p.os.troubledPuts;
             switch (event) {
             case 0: if (p.os.trayIcons.erase(id)) lost.insert(id); break;
             case 1: p.os.trayIcons.clear(); [[fallthrough]];
-            case 2: ForgetTrayIcons(p.list.end, p.state); break;
-            case 3: case 4: p.os.busyRefusals = 1 + number(2), p.os.busyApplies = event == 4; break;
-            case 5: p.options.AlternativeIcons ^= 1; break;
-            case 6: p.options.SingleIconMode ^= 1; break;
-            case 7: some.enabled ^= 1; break;
-            case 8: some.showInTray ^= 1; break;
-            case 9: if (!(monitoring = !monitoring)) RemoveTrayIcons(p.os, p.dialog, p.list.end); break;
-            case 10: p.options.Staticicon ^= 1; break;
-            case 11: for (Unit* u : units) u->dirty = 1; break;
+            case 2: taskbarCreated(); break;
+            case 3: case 4: p.os.busyRefusals = 1 + number(2), p.os.busyApplies = event == 4, some.showInTray ^= number(2); break;
+            case 5: p.os.shellGone = true, goneUpdates = 1 + number(40), goneCalls = goneSteps = 0; break;
+            case 6: p.options.AlternativeIcons ^= 1; break;
+            case 7: p.options.SingleIconMode ^= 1; break;
+            case 8: some.enabled ^= 1; break;
+            case 9: some.showInTray ^= 1; break;
+            case 10: if (!(monitoring = !monitoring)) RemoveTrayIcons(p.os, p.dialog, p.list.end), stoppedUnsure = !settled; break;
+            case 11: p.options.Staticicon ^= 1; break;
+            case 12: p.options.KeyboardLED ^= 1; break;
+            case 13: for (Unit* u : units) u->dirty = 1; break;
             }
-            const bool quiet = event > 4 && lost.empty(), injected = p.os.busyRefusals > 0;
-            for (Unit* u : units)
-                if (u->dirty) lost.erase(p.options.SingleIconMode ? 0 : u->trayId);   // due to be put again
-            const int refused = p.os.refusedCalls;
-            if (monitoring) p.Update();
-            EXPECT_TRUE(!monitoring || !quiet || !settled || refused == p.os.refusedCalls) << log;
-            EXPECT_TRUE(monitoring || p.os.trayIcons.size() == p.os.trayIcons.count(0)) << "disabled: " << log;
-            settled = monitoring && !injected;
-            for (const auto& icon : p.os.trayIcons) lost.erase(icon.first);
-            if (!settled) continue;
+            const bool quiet = event > 5 && event < 99 && lost.empty(), injected = p.os.busyRefusals > 0;
             const int* base = p.options.AlternativeIcons ? alternate : normal;
+            bool pending = false;
+            int fold = 0, foldImage = 0;
+            for (auto u = units.rbegin(); u != units.rend(); ++u)   // the last discovered first
+                if ((*u)->dirty || loadedSet != p.options.AlternativeIcons)
+                    pending = true, fold |= (*u)->activity, foldImage = fold < 4 ? fold : foldImage;
+            const int calls = p.os.calls["NotifyTray"], refusedBefore = p.os.refusedCalls;
+            const size_t strokes = p.os.keyStrokes.size();
+            if (monitoring) {
+                for (auto& c : p.Update()) log += " [" + c + "]";
+                loadedSet = p.options.AlternativeIcons, singleShown = p.options.SingleIconMode;
+                if (!singleShown) singleImage.clear();
+                else if (pending || singleImage.empty()) singleImage = std::to_string(base[p.options.Staticicon ? 0 : foldImage]);
+                goneCalls += p.os.calls["NotifyTray"] - calls;
+            }
+            p.os.busyRefusals = 0;   // a busy spell lasts one update
+            if (monitoring && singleShown && p.options.KeyboardLED) {
+                EXPECT_EQ(strokes + 2 * (led != (fold != 0)), p.os.keyStrokes.size()) << log;
+                EXPECT_EQ(led = fold != 0, p.os.keyToggles[kScrollLockKey] != 0) << log;
+            }
+            if (p.os.shellGone) {
+                ++goneSteps, settled = calm = false;
+                EXPECT_LE(goneCalls, 2 + 2 * (100 * goneSteps / 1000) + 3 * 5) << "three deletes an icon; " << log;
+                if (--goneUpdates == 0) p.os.shellGone = false, p.os.trayIcons.clear(), taskbarCreated();
+                continue;
+            }
+            EXPECT_TRUE(!quiet || !calm || refusedBefore == p.os.refusedCalls) << log;
+            if (troubledPuts != p.os.troubledPuts) quietFrom = p.os.tick + 1000;
+            settled = !injected && troubled == p.os.troubledCalls && p.os.tick >= quietFrom;
+            calm = settled && refused == p.os.refusedCalls;
+            for (const auto& icon : p.os.trayIcons) lost.erase(icon.first);
             std::map<uint32_t, std::pair<std::string, std::string>> expected, shown = p.os.trayIcons;
+            if (singleShown && !lost.count(0)) expected[0] = {singleImage, "Blinkwatch"};
+            if (!monitoring) {
+                stoppedUnsure |= troubled != p.os.troubledCalls, settled = calm = false;
+                ASSERT_TRUE(stoppedUnsure || shown.count(0) == expected.count(0)) << log;
+                continue;
+            }
+            if (!settled) continue;
             for (Unit* u : units) {
                 char overlay[2], tip[kTrayTipLength];
                 FormatOverlayText(*u, overlay), FormatTooltip(*u, tip);
@@ -89,14 +134,12 @@ TEST(Presenter, RandomShellsAndUsersConverge) {
                     expected[u->trayId] = {u->activity == ACTIVITY_METER ? "meter " + std::to_string(u->value) + " "
                                                                          : overlay + (" on " + std::to_string(base[u->activity])), tip};
             }
-            if (p.options.SingleIconMode && !lost.count(0)) expected[0] = {"the base icon of what changed", "Blinkwatch"};
-            for (auto& [id, icon] : shown) {
-                if (id == 0 && std::find(base, base + 4, std::atoi(icon.first.c_str())) != base + 4) icon.first = expected[0].first;
+            for (auto& [id, icon] : shown)
                 if (icon.first.rfind("meter ", 0) == 0) icon.first.erase(icon.first.find(' ', 6) + 1);   // drawn on meters
-            }
             ASSERT_EQ(expected, shown) << log;
         }
-        if (number(2)) ForgetTrayIcons(p.list.end, p.state);   // "TaskbarCreated" just before quitting
+        if (number(2)) taskbarCreated();   // "TaskbarCreated" just before quitting
+        p.os.busyRefusals = 0, p.os.shellGone = false;
         RemoveTrayIcons(p.os, p.dialog, p.list.end), RemoveSingleIcon(p.os, p.dialog, p.state);
         EXPECT_TRUE(p.os.trayIcons.empty()) << log;
         std::set<IconHandle> held;
@@ -142,6 +185,8 @@ TEST(Presenter, IconsShowTheirUnitsImageTooltipAndMeter) {
     vram.vramFreeMB = 1000;
     EXPECT_EQ((Calls{"tip 102 Virtual RAM:\nUsage: 7%\nFree: 1000MB / 4096MB"}), p.Show(vram, ACTIVITY_METER, 7))
         << "the same load: the meter is not drawn again";
+    EXPECT_EQ(Calls{}, p.Show(vram, ACTIVITY_METER, 7)) << "nothing new";
+    EXPECT_EQ(0, vram.dirty);
     EXPECT_EQ(30u, p.os.liveIcons.size()) << "each replaced meter is released";
     p.os.drawingsFail = 1;
     EXPECT_EQ((Calls{"modify 100 none CPU(3):\nUsage: 21%"}), p.Show(cpu, ACTIVITY_METER, 21));
@@ -154,47 +199,25 @@ TEST(Presenter, IconsShowTheirUnitsImageTooltipAndMeter) {
     p.os.drawingsFail = 0;
     EXPECT_EQ("modify 100 meter 60 ", p.Show(cpu, ACTIVITY_METER, 60).at(0).substr(0, 20)) << "and drawn when it can be";
     p.os.missingIcons = {IDI_ALT_READ}, p.options.AlternativeIcons = 1, p.Update();
-    p.os.missingIcons.clear(), p.Update();
+    p.os.missingIcons.clear(), p.os.drawingsFail = 2, p.Update();
     EXPECT_EQ(15, p.os.calls["LoadProgramIcon"]) << "a set without its read icon loads again";
+    p.os.drawingsFail = 0, p.options.AlternativeIcons = 0, p.Update();   // releases the Units' icons: base icons now
 }
 
-TEST(Presenter, SingleIconFoldsWhatChangedAndDrivesTheLed) {
+// The LED follows its key's toggle bit, also while the key is held down (negative), and a press of the
+// user's is put right by the next update. The single icon has no meter to draw.
+TEST(Presenter, ScrollLockReadsTheKeysToggleAndTheSingleIconDrawsNoMeter) {
     Presenter p;
     Unit& c = p.list.Add("\\\\.\\C:", DRIVE_FIXED);
     Unit& cpu = p.list.Add("CPU Usage", UNIT_CPU);
-    Unit& d = p.list.Add("\\\\.\\D:", DRIVE_FIXED);
-    d.showInTray = 0;   // plays no part in single icon mode
-    p.Update();
     p.options.SingleIconMode = p.options.KeyboardLED = 1;
-    EXPECT_EQ((Calls{"delete 100", "delete 101", "add 0 147 Blinkwatch"}), p.Update());
-    // Units changed -> the update's calls, Scroll Lock. Only lights choose the image, and only until a load
-    // change has been folded in (Units are visited from the last discovered, D, back to C).
-    const struct { std::vector<std::pair<Unit*, int8_t>> changed; Calls calls; int16_t led; } steps[] = {
-        {{{&d, ACTIVITY_READ}}, {"modify 0 137 Blinkwatch"}, 1}, {{}, {}, 0},
-        {{{&c, ACTIVITY_WRITE}}, {"modify 0 138 Blinkwatch"}, 1}, {{{&cpu, ACTIVITY_METER}}, {"modify 0 147 Blinkwatch"}, 1},
-        {{{&d, ACTIVITY_READ}, {&cpu, ACTIVITY_METER}}, {"modify 0 137 Blinkwatch"}, 1},
-        {{{&c, ACTIVITY_READ}, {&cpu, ACTIVITY_METER}}, {"modify 0 147 Blinkwatch"}, 1}};
-    for (const auto& step : steps) {   // the LED changes with one press and release, or none
-        const size_t strokes = p.os.keyStrokes.size() + (step.led != p.os.keyToggles[kScrollLockKey] ? 2 : 0);
-        for (auto [unit, activity] : step.changed) unit->activity = activity, unit->dirty = 1;
-        EXPECT_EQ(step.calls, p.Update()) << step.changed.size();
-        EXPECT_EQ(std::make_pair(step.led, strokes), std::make_pair(p.os.keyToggles[kScrollLockKey], p.os.keyStrokes.size()));
-    }
-    // The user's press is read back by the next update, which puts the LED right; a key held down (negative)
-    // shows its toggle state all the same.
-    p.os.keyToggles[kScrollLockKey] = p.os.keyStates[kScrollLockKey] = 0;
-    p.Show(c, ACTIVITY_READ);
-    p.os.keyStates[kScrollLockKey] = static_cast<int16_t>(0x8001);
-    p.Show(c, ACTIVITY_WRITE);
-    const size_t strokes = p.os.keyStrokes.size();
-    EXPECT_EQ("0 1 8", std::to_string(p.os.calls["DrawIconMeter"]) + " " + std::to_string(p.os.keyToggles[kScrollLockKey]) + " " +
-                           std::to_string(strokes)) << "no meter drawn in single icon mode; the LED on, after four changes";
-    p.options.KeyboardLED = 0, p.options.Staticicon = 1;
-    EXPECT_EQ((Calls{"modify 0 147 Blinkwatch"}), p.Show(d, ACTIVITY_WRITE));
-    EXPECT_EQ((Calls{"tip 0 Blinkwatch"}), p.Show(c, ACTIVITY_READ)) << "the image it shows is not sent again";
-    EXPECT_EQ(strokes, p.os.keyStrokes.size()) << "the LED is left alone without the option";
-    RemoveTrayIcons(p.os, p.dialog, p.list.end);
-    EXPECT_EQ(Calls{}, p.Take()) << "stopping leaves the single icon";
+    p.os.keyStates[kScrollLockKey] = static_cast<int16_t>(0x8001), p.os.keyToggles[kScrollLockKey] = 1;
+    p.Show(c, ACTIVITY_READ), p.Show(cpu, ACTIVITY_METER, 50);
+    EXPECT_EQ(0u, p.os.keyStrokes.size()) << "a held key that is on stays on";
+    p.os.keyStates[kScrollLockKey] = p.os.keyToggles[kScrollLockKey] = 1;   // the user's press after an update
+    p.Update(), p.Update();
+    EXPECT_EQ((std::vector<std::string>{"down", "up"}), p.os.keyStrokes);
+    EXPECT_EQ(0, p.os.calls["DrawIconMeter"]);
 }
 
 TEST(Indicators, PortLinesFollowTheUnitsThatLitThem) {

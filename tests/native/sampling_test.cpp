@@ -57,9 +57,9 @@ TEST(Sampling, DriveLightsFollowTheCountersAndFreeSpaceTheVolume) {
     }
     // Free space is asked only for a tooltip about to be sent (the Unit is marked, or its icon is to be
     // added), or on request for every enabled drive that passes sample and that opens.
-    c.dirty = 0, c.trayIconAdded = c.trayId, disk = {true, 6, 0, true, 400, 100}, s.Poll();
+    c.dirty = 0, c.tray.state = TRAY_ICON_SHOWN, disk = {true, 6, 0, true, 400, 100}, s.Poll();
     EXPECT_EQ(-1, c.value);
-    c.trayIconAdded = 0, disk.free = 300, s.Poll();
+    c.tray.state = TRAY_ICON_UNCERTAIN, disk.free = 300, s.Poll();
     EXPECT_EQ(75, c.value);
     disk.free = 100, s.list.Add("\\\\.\\E:", DRIVE_CDROM), s.list.Add("\\\\.\\F:", DRIVE_FIXED).enabled = 0;
     int asked = s.os.calls["QueryDiskFreeSpace"];
