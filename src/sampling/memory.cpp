@@ -5,10 +5,14 @@
 namespace {
 
 // The memory status with its length set; a failed query leaves it zero.
-MemoryStatus QueryStatus(Os& os) {
-    MemoryStatus status{};
+// Within a poll pass the RAM and VRAM Units share one query.
+const MemoryStatus& QueryStatus(Os& os, SamplerState& state) {
+    if (state.InPollPass && state.MemoryTakenThisPass) return state.MemoryThisPass;
+    MemoryStatus& status = state.MemoryThisPass;
+    status = MemoryStatus{};
     status.dwLength = sizeof status;
     os.QueryMemoryStatus(&status);
+    state.MemoryTakenThisPass = state.InPollPass;
     return status;
 }
 
@@ -27,15 +31,15 @@ int32_t MebiBytes(uint64_t bytes) {
     return static_cast<int32_t>(static_cast<uint32_t>(bytes / kMebiByte));
 }
 
-int8_t SampleRam(Os& os, Unit& unit) {
-    MemoryStatus status = QueryStatus(os);
+int8_t SampleRam(Os& os, Unit& unit, SamplerState& state) {
+    const MemoryStatus& status = QueryStatus(os, state);
     unit.ramFreeMB = MebiBytes(status.ullAvailPhys);
     unit.ramTotalMB = MebiBytes(status.ullTotalPhys);
     return static_cast<int8_t>(ClampPercent(status.dwMemoryLoad));
 }
 
-int8_t SampleVirtualRam(Os& os, Unit& unit) {
-    MemoryStatus status = QueryStatus(os);
+int8_t SampleVirtualRam(Os& os, Unit& unit, SamplerState& state) {
+    const MemoryStatus& status = QueryStatus(os, state);
     int64_t load = 0;
     if (status.ullTotalPageFile != 0) {
         // Signed 64-bit as the figures are; done unsigned so that absurd
@@ -49,9 +53,9 @@ int8_t SampleVirtualRam(Os& os, Unit& unit) {
 }
 
 void RamStep(Os& os, Unit& unit, SamplerState& state) {
-    Publish(unit, SampleRam(os, unit), state.LastRamValue);
+    Publish(unit, SampleRam(os, unit, state), state.LastRamValue);
 }
 
 void VirtualRamStep(Os& os, Unit& unit, SamplerState& state) {
-    Publish(unit, SampleVirtualRam(os, unit), state.LastVramValue);
+    Publish(unit, SampleVirtualRam(os, unit, state), state.LastVramValue);
 }

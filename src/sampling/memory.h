@@ -13,12 +13,12 @@
 int32_t MebiBytes(uint64_t bytes);
 
 // Fills ramFreeMB and ramTotalMB; answers the platform's physical memory load.
-int8_t SampleRam(Os& os, Unit& unit);
+int8_t SampleRam(Os& os, Unit& unit, SamplerState& state);
 
 // Fills vramFreeMB and vramTotalMB; answers the share of the commit limit in
 // use, the available share truncated (30.5 % available gives 70); 0 without
 // a commit limit.
-int8_t SampleVirtualRam(Os& os, Unit& unit);
+int8_t SampleVirtualRam(Os& os, Unit& unit, SamplerState& state);
 
 // Refresh the figures and publish a changed load (value, ACTIVITY_METER, dirty).
 void RamStep(Os& os, Unit& unit, SamplerState& state);

@@ -15,15 +15,26 @@ uint64_t DirectionUsage(uint32_t delta, uint32_t elapsedMs, uint32_t bytesPerSec
     return std::min<uint64_t>(percent, 100);
 }
 
+// Both counters go backwards when the adapter is reset (a resume from sleep,
+// a driver restart) and when one passes 2^32. A wrap leaves a difference,
+// modulo 2^32, that the link could carry in the interval; a reset leaves one
+// far above it. The bound is doubled for the tick count's coarse steps.
+bool CountersWereReset(const InterfaceSample& previous, const IfRow& row, uint32_t elapsedMs) {
+    const uint64_t carried = 2 * static_cast<uint64_t>(row.dwSpeed / 8) * elapsedMs / 1000;
+    auto reset = [carried](uint32_t now, uint32_t before) { return now < before && now - before > carried; };
+    return reset(row.dwInOctets, previous.inOctets) || reset(row.dwOutOctets, previous.outOctets);
+}
+
 // The usage against the row's previous sample, which becomes this one. The
-// first sample of a row, or of another interface now at that row, only sets
-// the baseline. Two samples within the same millisecond tick keep the figure
-// and the baseline, so that the next sample covers the whole interval.
+// first sample of a row, of another interface now at that row, or after a
+// reset of the adapter only sets the baseline. Two samples within the same
+// millisecond tick keep the figure and the baseline, so that the next sample
+// covers the whole interval.
 void UpdateUsage(Unit& unit, InterfaceSample& previous, const IfRow& row, uint32_t tick) {
     bool sameInterface = previous.taken && previous.ifIndex == row.dwIndex;
     uint32_t elapsed = tick - previous.tick;   // modulo 2^32: the tick count wraps
     if (sameInterface && elapsed == 0) return;
-    unit.value = sameInterface ? LinkUsage(row.dwInOctets - previous.inOctets,
+    unit.value = sameInterface && !CountersWereReset(previous, row, elapsed) ? LinkUsage(row.dwInOctets - previous.inOctets,
                                            row.dwOutOctets - previous.outOctets, elapsed,
                                            row.dwSpeed)
                                : 0;

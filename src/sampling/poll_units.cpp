@@ -30,7 +30,7 @@ bool PollUnits(Os& os, Unit* list, const GlobalOptions& options, SamplerState& s
     // through): the outer pass keeps its shared total and table.
     bool outerPass = state.InPollPass;
     state.InPollPass = true;
-    if (!outerPass) state.TotalTakenThisPass = state.TableTakenThisPass = false;
+    if (!outerPass) state.TotalTakenThisPass = state.TableTakenThisPass = state.MemoryTakenThisPass = false;
     WalkForward(list, [&](Unit& unit) {
         if (unit.enabled == 0) return;
         if (!SampleUnit(os, unit, options, state)) complete = false;

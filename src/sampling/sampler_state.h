@@ -38,11 +38,14 @@ struct SamplerState {
     // Within one poll pass the processor total is sampled once and shown by
     // every CPU Unit: a second sample right after the first would cover an
     // empty interval and read 0. The interface table, whose fetch is the
-    // dearest call of a pass, is fetched once and read by every network Unit.
+    // dearest call of a pass, is fetched once and read by every network Unit;
+    // the memory status once for the two memory Units.
     bool InPollPass = false;
     bool TotalTakenThisPass = false;
     int8_t TotalThisPass = 0;
     bool TableTakenThisPass = false;
+    bool MemoryTakenThisPass = false;        // RAM and VRAM share one memory status
+    MemoryStatus MemoryThisPass{};
     InterfaceTable Interfaces;               // kept between passes, grown when too small
     std::array<InterfaceSample, kMaxInterfaceRows> PrevInterfaceSamples{};
 };

@@ -176,6 +176,12 @@ TEST(Sampling, MemoryLoadsAndFigures) {
         EXPECT_EQ(c.figures, text);
         EXPECT_EQ(ACTIVITY_METER * 2, ram.activity + vram.activity) << "meters from their first change on";
     }
+    Sampler s;   // in a pass, one status for both, and a new one at the next pass
+    Unit& passRam = s.list.Add("RAM Usage", UNIT_RAM);
+    s.list.Add("VRAM Usage", UNIT_VRAM);
+    s.os.memory.dwLength = sizeof(MemoryStatus);
+    s.Poll(), s.os.memory.dwMemoryLoad = 50, s.Poll();
+    EXPECT_EQ("50 2", std::to_string(passRam.value) + " " + std::to_string(s.os.calls["QueryMemoryStatus"]));
 }
 
 TEST(Sampling, NetworkLightsAndUsage) {
@@ -192,7 +198,8 @@ TEST(Sampling, NetworkLightsAndUsage) {
         {1000, 1000, 0, 9, "2/1", 0}, {2000, 3000, 500, 9, "3/1", 20}, {2000, 3000, 900, 9, "1/1", 20},
         {3000, 3000, 900, 9, "0/1", 4}, {3001, 3001, 900, 9, "2/1", 10}, {4000, UINT32_MAX - 999, 900, 9, "2/0", 100},
         {UINT32_MAX - 99, UINT32_MAX - 999, 900, 9, "0/1", 0}, {400, 499, 900, 9, "2/1", 29},
-        {500, 1499, 901, 4, "3/1", 0}};
+        {500, 1499, 901, 4, "3/1", 0}, {1500, 2499, 901, 4, "2/1", 10},
+        {2500, 100, 0, 4, "2/0", 0}, {3500, 1100, 0, 4, "2/0", 10}};   // the adapter reset: a new baseline
     for (const auto& step : steps) {
         s.os.tick = step.tick;
         IfRow& row = s.os.interfaces[1];
@@ -202,12 +209,12 @@ TEST(Sampling, NetworkLightsAndUsage) {
         EXPECT_EQ(step.light, Light(nic)) << "tick " << step.tick;
         EXPECT_EQ(step.usage, nic.value) << "tick " << step.tick;
     }
-    EXPECT_EQ(10, s.os.calls["QueryInterfaceTable"]) << "one table a pass for both Units, the size asked once";
+    EXPECT_EQ(13, s.os.calls["QueryInterfaceTable"]) << "one table a pass for both Units, the size asked once";
     EXPECT_EQ("0/1 5", Light(nic0) + " " + std::to_string(nic0.writeCounter)) << "row 0 is sampled too";
     // A row beyond the table, or a table that cannot be had: no traffic, no usage.
     nic.nicIndex = 2;
     s.Poll();
-    EXPECT_EQ("0/1 0 1499", Light(nic, nic.value, nic.readCounter));
+    EXPECT_EQ("0/1 0 1100", Light(nic, nic.value, nic.readCounter));
     nic.nicIndex = 1, nic.value = 55, s.os.fetchAnswer = 31;
     s.Poll();
     EXPECT_EQ(0, nic.value);
