@@ -196,22 +196,38 @@ TEST_F(E2e, ThePortLibraryIsNeverTakenFromTheCurrentDirectory) {
     EXPECT_FALSE(loaded(current)) << "loaded from the folder the program was started in";
 }
 
-TEST_F(E2e, OnlineHelpOpensTheGuideBesideTheProgram) {
+TEST_F(E2e, OnlineHelpOpensTheGuideBesideTheProgramAndWithoutItTheWebPageOrNothing) {
     Program program(Settings());
-    std::ofstream(program.folder + "\\Blinkwatch.html") << "<html></html>";
     ASSERT_TRUE(Ready(program, 2));
-    // Whatever opens .html files in this prefix writes what it was asked to open into a file.
+    // Whatever opens .html files and web pages in this prefix adds what it was asked to open to a file.
     const std::string opened = std::filesystem::temp_directory_path().string() + "blinkwatch-e2e-opened.txt",
-                      command = "cmd.exe /c echo %1> \"" + opened + "\"", classes = "Software\\Classes\\";
+                      command = "cmd.exe /c echo %1>> \"" + opened + "\"", classes = "Software\\Classes\\";
     DeleteFileA(opened.c_str());
     RegSetKeyValueA(HKEY_LOCAL_MACHINE, (classes + ".html").c_str(), nullptr, REG_SZ, "BlinkwatchTest.html", 20);
-    RegSetKeyValueA(HKEY_LOCAL_MACHINE, (classes + "BlinkwatchTest.html\\shell\\open\\command").c_str(), nullptr, REG_SZ,
-                    command.c_str(), static_cast<DWORD>(command.size() + 1));
+    for (const char* kind : {"BlinkwatchTest.html", "http"})
+        RegSetKeyValueA(HKEY_LOCAL_MACHINE, (classes + kind + "\\shell\\open\\command").c_str(), nullptr, REG_SZ,
+                        command.c_str(), static_cast<DWORD>(command.size() + 1));
+    // Without the guide: the web page when the build names an address, else nothing.
+    std::vector<std::string> what, expected = {BLINKWATCH_WEB_ADDRESS "/documentation/Blinkwatch/index.html",
+                                               program.folder + "\\Blinkwatch.html"};
+    if (BLINKWATCH_WEB_ADDRESS[0] == '\0') expected.erase(expected.begin());
+    auto openedAtLeast = [&](size_t count) {
+        return Eventually([&] {
+            std::ifstream file(opened);
+            what.clear();
+            for (std::string line; std::getline(file, line);) what.push_back(line.substr(0, line.find_last_not_of(" \r\"") + 1));
+            return what.size() >= count;
+        });
+    };
+    PostMessageA(dialog, WM_COMMAND, IDC_ONLINE_HELP, 0);   // no guide beside the program yet
+    PostMessageA(dialog, WM_COMMAND, IDC_ABOUT, 0);
+    Answer(program, "About Blinkwatch V" BLINKWATCH_VERSION);   // so the click above has been handled
+    EXPECT_TRUE(openedAtLeast(expected.size() - 1));
+    std::ofstream(program.folder + "\\Blinkwatch.html") << "<html></html>";
     PostMessageA(dialog, WM_COMMAND, IDC_ONLINE_HELP, 0);
-    std::string what;
-    EXPECT_TRUE(Eventually([&] { return std::getline(std::ifstream(opened), what) && !what.empty(); }));
+    EXPECT_TRUE(openedAtLeast(expected.size()));
     RegSetKeyValueA(HKEY_LOCAL_MACHINE, (classes + ".html").c_str(), nullptr, REG_SZ, "htmlfile", 9);
-    EXPECT_EQ(program.folder + "\\Blinkwatch.html", what.substr(0, what.find_last_not_of(" \r\"") + 1));
+    EXPECT_EQ(expected, what);
 }
 
 TEST_F(E2e, ScrollLockFollowsTheSingleIconOncePerUpdate) {
