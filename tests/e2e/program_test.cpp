@@ -203,14 +203,13 @@ TEST_F(E2e, OnlineHelpOpensTheGuideBesideTheProgramAndWithoutItTheWebPageOrNothi
     const std::string opened = std::filesystem::temp_directory_path().string() + "blinkwatch-e2e-opened.txt",
                       command = "cmd.exe /c echo %1>> \"" + opened + "\"", classes = "Software\\Classes\\";
     DeleteFileA(opened.c_str());
-    RegSetKeyValueA(HKEY_LOCAL_MACHINE, (classes + ".html").c_str(), nullptr, REG_SZ, "BlinkwatchTest.html", 20);
-    for (const char* kind : {"BlinkwatchTest.html", "http"})
-        RegSetKeyValueA(HKEY_LOCAL_MACHINE, (classes + kind + "\\shell\\open\\command").c_str(), nullptr, REG_SZ,
-                        command.c_str(), static_cast<DWORD>(command.size() + 1));
+    for (std::string key : {".html", "BlinkwatchTest.html\\shell\\open\\command", "http\\shell\\open\\command"}) {
+        const std::string value = key == ".html" ? "BlinkwatchTest.html" : command;
+        RegSetKeyValueA(HKEY_LOCAL_MACHINE, (classes + key).c_str(), nullptr, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
+    }
     // Without the guide: the web page when the build names an address, else nothing.
-    std::vector<std::string> what, expected = {BLINKWATCH_WEB_ADDRESS "/documentation/Blinkwatch/index.html",
-                                               program.folder + "\\Blinkwatch.html"};
-    if (BLINKWATCH_WEB_ADDRESS[0] == '\0') expected.erase(expected.begin());
+    std::vector<std::string> what, expected = {program.folder + "\\Blinkwatch.html"};
+    if (*BLINKWATCH_WEB_ADDRESS) expected.insert(expected.begin(), BLINKWATCH_WEB_ADDRESS "/documentation/Blinkwatch/index.html");
     for (size_t lines : {expected.size() - 1, expected.size()}) {   // first without the guide, then with it
         SendMessageA(dialog, WM_COMMAND, IDC_ONLINE_HELP, 0);
         EXPECT_TRUE(Eventually([&] {
