@@ -101,10 +101,10 @@ void OnApply(HWND dialog, DialogState& state) {
 void FormatAddressLines(char (&text)[1024]) {
     if (kWebAddress[0] == '\0') {
         std::snprintf(text, sizeof text,
-                      "Updates: on the page you downloaded the Blinkwatch zip from\n"
-                      "Alternatives:\n   Task Manager, part of Windows, shows the processor and memory load\n"
-                      "   Performance Monitor (perfmon), also part of Windows, shows disk and network counters\n\n"
-                      "Please send reports and suggestions through the page you downloaded the Blinkwatch zip from");
+                      "Updates: where you downloaded Blinkwatch\n"
+                      "Alternatives (both part of Windows):\n   Task Manager: processor and memory load\n"
+                      "   Performance Monitor: disk and network counters\n\n"
+                      "Please send reports and suggestions through\nthe page you downloaded Blinkwatch from");
         return;
     }
     std::snprintf(text, sizeof text,
@@ -126,7 +126,7 @@ void OnAbout(HWND dialog) {
                   "Others:\n   the mingw-w64 and Wine projects\n"
                   "And last but not least\n   you, for using Blinkwatch\n\n"
                   "Blinkwatch is made by the Blinkwatch developers.\n"
-                  "Its guide, %s, comes beside the program in the release zip.\n%s",
+                  "Guide: %s, beside the program\n%s",
                   __TIME__, __DATE__, kGuideFileName, addresses);
     MessageBoxA(dialog, text, "About Blinkwatch V" BLINKWATCH_VERSION, MB_ICONINFORMATION);
 }
