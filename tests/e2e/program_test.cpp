@@ -142,6 +142,8 @@ TEST_F(E2e, ClicksButtonsAndKeysOnTheWindow) {
     EXPECT_NE(std::string::npos, saved.find("[RAM Usage]\r\nEnabled=Yes\r\nTrayicon=Yes\r\nParallelPortMonitorEnabled=No\r\n"));
     EXPECT_TRUE(std::regex_search(about, std::regex("^Blinkwatch: Compiled: \\d\\d:\\d\\d:\\d\\d, "
                                                     "[A-Z][a-z][a-z] [ \\d]\\d \\d{4}\n"))) << about;
+    EXPECT_EQ(BLINKWATCH_WEB_ADDRESS[0] != '\0', about.find("http") != std::string::npos) << "an address only when the build names one";
+    EXPECT_TRUE(std::regex_search(about, std::regex("\nUpdates: \\S"))) << "and a place for updates either way";
     SendDlgItemMessageA(dialog, IDC_START_WITH_OS, BM_CLICK, 0, 0);
     EXPECT_EQ("", RunValue()) << "unticking deletes the value";
 
