@@ -10,6 +10,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=$(realpath -m "${1:-$root/docs/images}")
+bash "$root/scripts/check-setup.sh"
 source "$root/scripts/wine-arch.sh"
 exe="$root/build/$wine_arch/src/blinkwatch.exe"
 [ -f "$exe" ] || bash "$root/scripts/build.sh"
