@@ -13,6 +13,7 @@ import markdown
 GUIDE = "Blinkwatch.html"          # the name the program's Online help button looks for
 PICTURES = "Blinkwatch-images"     # the guide's pictures, beside it
 USER_SECTIONS = ["Install on Windows", "Using Blinkwatch"]
+VERSION_MARK = "<version>"         # where those sections name the version
 PAGE = """<!DOCTYPE HTML PUBLIC "-//W3C//DTD HTML 4.01//EN" "http://www.w3.org/TR/html4/strict.dtd">
 <html lang="en">
 <head>
@@ -44,8 +45,12 @@ def sections(readme, titles):
 
 
 def guide(source, version):
-    """The guide's HTML and the pictures it shows: [(name in the zip, path in the tree)]."""
+    """The guide's HTML and the pictures it shows: [(name in the zip, path in the tree)].
+    The sections write the version as <version>; the number comes from the build."""
     text = "\n".join(sections(open(source + "/README.md", encoding="utf-8").read(), USER_SECTIONS))
+    if re.search(r"(?<![\d.])%s(?![\d])" % re.escape(version), text):
+        sys.exit("release: the guide types the version %s; write <version> instead" % version)
+    text = text.replace(VERSION_MARK, version)
     pictures = []
 
     def picture(match):

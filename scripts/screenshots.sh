@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots: Blinkwatch's dialog and its tray icons,
 # running under Wine in a virtual desktop (which has a taskbar with a tray)
-# on a virtual X display.
+# on a virtual X display. Every option is at its default; the processors,
+# RAM, virtual RAM and two network interfaces are ticked, and while the
+# pictures are taken a busy loop loads one processor and a stream of
+# datagrams keeps the loopback interface receiving and sending.
 #
 #   scripts/screenshots.sh [OUTPUT_FOLDER]     (default: docs/images)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=$(realpath -m "${1:-$root/docs/images}")
+bash "$root/scripts/check-setup.sh"
 source "$root/scripts/wine-arch.sh"
 exe="$root/build/$wine_arch/src/blinkwatch.exe"
 [ -f "$exe" ] || bash "$root/scripts/build.sh"
@@ -16,20 +20,9 @@ work="$root/build/screenshots"
 rm -rf "$work" && mkdir -p "$work/app" "$out"
 cp "$exe" "$work/app/"
 cat > "$work/app/Blinkwatch.ini" <<'INI'
-[GENERALOPTIONS]
-AlternativeIcons=No
-Pollinterval=100
-Pollintervalmeters=500
-ShowCPUUsageMulti=Yes
-WindowPosLeft=60
-WindowPosTop=40
-WindowPosRight=700
-WindowPosBottom=520
-[CPU Usage]
-Enabled=Yes
 [CPU #0 Usage]
 Enabled=Yes
-[CPU #1 Usage]
+[CPU Usage]
 Enabled=Yes
 [RAM Usage]
 Enabled=Yes
@@ -37,7 +30,7 @@ Enabled=Yes
 Enabled=Yes
 [NIC #0 Usage]
 Enabled=Yes
-[NIC #1 Usage]
+[NIC #3 Usage]
 Enabled=Yes
 INI
 
@@ -47,16 +40,30 @@ xvfb=$!
 export DISPLAY=":$number" WINEPREFIX="$work/wineprefix" WINEARCH="$wine_arch" WINEDEBUG=-all \
        WINEDLLOVERRIDES="mscoree,mshtml="
 [ "$wine_arch" = win32 ] || export WINELOADER="$loader"
-cleanup() { wineserver -k 2>/dev/null || true; kill "$xvfb" 2>/dev/null || true; }
+busy=""
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  kill "$xvfb" $busy 2>/dev/null || true
+}
 trap cleanup EXIT
 
 "$loader" wineboot -i >/dev/null 2>&1
 wineserver -w
+# The title bar buttons are drawn with the Marlett symbol font, which Wine
+# loads from the prefix's font folder only (Debian's fonts-wine package).
+cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+# Work for the meters and the lights: one busy processor, loopback traffic.
+(while :; do :; done) & busy="$busy $!"
+python3 -c '
+import socket, time
+s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+while True:
+    s.sendto(b"x" * 512, ("127.0.0.1", 9)); time.sleep(0.005)' & busy="$busy $!"
 (cd "$work/app" && "$loader" explorer /desktop=Blinkwatch,800x600 blinkwatch.exe >/dev/null 2>&1 &)
-sleep 10
+sleep 12
 import -window root -crop 800x600+0+0 +repage "$work/desktop.png"
-convert "$work/desktop.png" -crop 650x490+55+35 +repage "$out/dialog.png"
-# The settings above place the window where this crop expects it.
+# The window stands where its default rectangle puts it.
+convert "$work/desktop.png" -crop 620x416+97+97 +repage "$out/dialog.png"
 # The tray: the right end of the taskbar, enlarged so the icons can be read.
-convert "$work/desktop.png" -crop 220x20+580+580 +repage -scale 300% "$out/tray.png"
+convert "$work/desktop.png" -crop 108x20+692+580 +repage -scale 300% "$out/tray.png"
 echo "screenshots: $out/dialog.png and $out/tray.png"

@@ -30,8 +30,9 @@ constexpr char kDialogTitle[] = "Blinkwatch V" BLINKWATCH_VERSION " - The Blinkw
 // The icon of the title bar and the task button: both bars lit.
 constexpr int kApplicationIcon = IDI_ALT_READWRITE;
 
-// The project's web site; the online help lives under its documentation path.
-constexpr char kWebSite[] = "http://www.blinkwatch.example";
+// The project's web address as the build names it, empty when it names none;
+// the online help page lives under its documentation path.
+constexpr char kWebAddress[] = BLINKWATCH_WEB_ADDRESS;
 constexpr char kHelpPath[] = "/documentation/Blinkwatch/index.html";
 // The user guide that the release puts beside the program.
 constexpr char kGuideFileName[] = "Blinkwatch.html";
@@ -94,7 +95,28 @@ void OnApply(HWND dialog, DialogState& state) {
     ApplySettings(Handle(dialog), state);
 }
 
+// Where updates, alternatives and reports are found: on the project's web
+// site when the build names one, otherwise where every user of the release
+// can look: the page the zip came from, and programs that come with Windows.
+void FormatAddressLines(char (&text)[1024]) {
+    if (kWebAddress[0] == '\0') {
+        std::snprintf(text, sizeof text,
+                      "Updates: where you downloaded Blinkwatch\n"
+                      "Alternatives (both part of Windows):\n   Task Manager: processor and memory load\n"
+                      "   Performance Monitor: disk and network counters\n\n"
+                      "Please send reports and suggestions through\nthe page you downloaded Blinkwatch from");
+        return;
+    }
+    std::snprintf(text, sizeof text,
+                  "Updates: %s\n"
+                  "Alternatives:\n   %s/alternatives/monitors.html\n   %s/alternatives/leds.html\n\n"
+                  "Please send reports and suggestions through %s/contact.html",
+                  kWebAddress, kWebAddress, kWebAddress, kWebAddress);
+}
+
 void OnAbout(HWND dialog) {
+    char addresses[1024];
+    FormatAddressLines(addresses);
     char text[4096];
     std::snprintf(text, sizeof text,
                   "Blinkwatch: Compiled: %s, %s\n\n"
@@ -104,19 +126,20 @@ void OnAbout(HWND dialog) {
                   "Others:\n   the mingw-w64 and Wine projects\n"
                   "And last but not least\n   you, for using Blinkwatch\n\n"
                   "Blinkwatch is made by the Blinkwatch developers.\n"
-                  "Updates: %s\n"
-                  "Alternatives:\n   %s/alternatives/monitors.html\n   %s/alternatives/leds.html\n\n"
-                  "Please send reports and suggestions through %s/contact.html",
-                  __TIME__, __DATE__, kWebSite, kWebSite, kWebSite, kWebSite);
+                  "Guide: %s, beside the program\n%s",
+                  __TIME__, __DATE__, kGuideFileName, addresses);
     MessageBoxA(dialog, text, "About Blinkwatch V" BLINKWATCH_VERSION, MB_ICONINFORMATION);
 }
 
-// Opens the guide beside the program when it is there, the web page
-// otherwise; a failure to open either stays silent.
+// Opens the guide beside the program when it is there, else the web page
+// when the build names a web address, else nothing. A failure to open stays
+// silent.
 void OnOnlineHelp(Os& os) {
     char target[kPathLength];
-    if (!BuildPathBesideProgram(os, kGuideFileName, target) || GetFileAttributesA(target) == INVALID_FILE_ATTRIBUTES)
-        std::snprintf(target, sizeof target, "%s%s", kWebSite, kHelpPath);
+    if (!BuildPathBesideProgram(os, kGuideFileName, target) || GetFileAttributesA(target) == INVALID_FILE_ATTRIBUTES) {
+        if (kWebAddress[0] == '\0') return;
+        std::snprintf(target, sizeof target, "%s%s", kWebAddress, kHelpPath);
+    }
     ShellExecuteA(GetActiveWindow(), "open", target, nullptr, nullptr, SW_SHOW);
 }
 

@@ -143,6 +143,8 @@ TEST_F(E2e, ClicksButtonsAndKeysOnTheWindow) {
     EXPECT_NE(std::string::npos, saved.find("[RAM Usage]\r\nEnabled=Yes\r\nTrayicon=Yes\r\nParallelPortMonitorEnabled=No\r\n"));
     EXPECT_TRUE(std::regex_search(about, std::regex("^Blinkwatch: Compiled: \\d\\d:\\d\\d:\\d\\d, "
                                                     "[A-Z][a-z][a-z] [ \\d]\\d \\d{4}\n"))) << about;
+    EXPECT_EQ(BLINKWATCH_WEB_ADDRESS[0] != '\0', about.find("http") != std::string::npos) << "an address only when the build names one";
+    EXPECT_TRUE(std::regex_search(about, std::regex("\nUpdates: \\S"))) << "and a place for updates either way";
     SendDlgItemMessageA(dialog, IDC_START_WITH_OS, BM_CLICK, 0, 0);
     EXPECT_EQ("", RunValue()) << "unticking deletes the value";
 
@@ -218,22 +220,27 @@ TEST_F(E2e, ThePortLibraryIsNeverTakenFromTheCurrentDirectory) {
     EXPECT_FALSE(loaded(current)) << "loaded from the folder the program was started in";
 }
 
-TEST_F(E2e, OnlineHelpOpensTheGuideBesideTheProgram) {
+TEST_F(E2e, OnlineHelpOpensTheGuideBesideTheProgramAndWithoutItTheWebPageOrNothing) {
     Program program(Settings());
-    std::ofstream(program.folder + "\\Blinkwatch.html") << "<html></html>";
     ASSERT_TRUE(Ready(program, 2));
-    // Whatever opens .html files in this prefix writes what it was asked to open into a file.
+    // Whatever opens .html files and web pages in this prefix adds what it was asked to open to a file.
     const std::string opened = std::filesystem::temp_directory_path().string() + "blinkwatch-e2e-opened.txt",
-                      command = "cmd.exe /c echo %1> \"" + opened + "\"", classes = "Software\\Classes\\";
+                      command = "cmd.exe /c echo %1>> \"" + opened + "\"", classes = "Software\\Classes\\";
     DeleteFileA(opened.c_str());
-    RegSetKeyValueA(HKEY_LOCAL_MACHINE, (classes + ".html").c_str(), nullptr, REG_SZ, "BlinkwatchTest.html", 20);
-    RegSetKeyValueA(HKEY_LOCAL_MACHINE, (classes + "BlinkwatchTest.html\\shell\\open\\command").c_str(), nullptr, REG_SZ,
-                    command.c_str(), static_cast<DWORD>(command.size() + 1));
-    PostMessageA(dialog, WM_COMMAND, IDC_ONLINE_HELP, 0);
-    std::string what;
-    EXPECT_TRUE(Eventually([&] { return std::getline(std::ifstream(opened), what) && !what.empty(); }));
+    for (std::string key : {".html", "BlinkwatchTest.html\\shell\\open\\command", "http\\shell\\open\\command"}) {
+        const std::string value = key == ".html" ? "BlinkwatchTest.html" : command;
+        RegSetKeyValueA(HKEY_LOCAL_MACHINE, (classes + key).c_str(), nullptr, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
+    }
+    // Without the guide: the web page when the build names an address, else nothing.
+    const std::string page = *BLINKWATCH_WEB_ADDRESS ? BLINKWATCH_WEB_ADDRESS "/documentation/Blinkwatch/index.html\r\n" : "";
+    for (const std::string& expected : {page, page + program.folder + "\\Blinkwatch.html\r\n"}) {   // then with the guide
+        SendMessageA(dialog, WM_COMMAND, IDC_ONLINE_HELP, 0);
+        std::string what;
+        Eventually([&] { return (what = std::string(std::istreambuf_iterator<char>(std::ifstream(opened, std::ios::binary).rdbuf()), {})).size() >= expected.size(); });
+        EXPECT_EQ(expected, what);
+        std::ofstream(program.folder + "\\Blinkwatch.html") << "<html></html>";
+    }
     RegSetKeyValueA(HKEY_LOCAL_MACHINE, (classes + ".html").c_str(), nullptr, REG_SZ, "htmlfile", 9);
-    EXPECT_EQ(program.folder + "\\Blinkwatch.html", what.substr(0, what.find_last_not_of(" \r\"") + 1));
 }
 
 TEST_F(E2e, ScrollLockFollowsTheSingleIconOncePerUpdate) {
