@@ -1,7 +1,12 @@
 // The portable rules of the dialog, its activity tick and the command line;
 // the controls themselves are driven under Wine.
+#include <numeric>
+#include <random>
+
 #include "fake_os.h"
 #include "dialog/dialog_actions.h"
+#include "indicators/meter.h"
+#include "sampling/poll_units.h"
 #include "dialog/option_rules.h"
 #include "dialog/unit_list_text.h"
 #include "shell/command_line.h"
@@ -104,4 +109,46 @@ TEST(DialogActions, TicksAfterAnIconSetChangeAndAQuitAndApplyThatFails) {
     EXPECT_EQ((std::vector<std::string>{box + "The settings in that file stay as they were.|Blinkwatch|48",
                                         box + "That file now holds only part of the new settings: Apply again to write them all.|Blinkwatch|48"}),
               std::vector<std::string>(os.boxes.end() - 2, os.boxes.end()));
+}
+
+// With MeterStyle=Graph each meter shows one column per tick of the load timer, newest at the right, each in the colour
+// of its own load; what changes between columns goes to the tooltip alone, and a steady history sends nothing.
+TEST(DialogActions, MeterGraphsFollowTheLoadTimerAndStartEmpty) {
+    FakeOs os;
+    TestList list;
+    DialogState state{&os};
+    state.CurrentUnit = list.end, state.monitoring = true, state.options.MeterStyle = kMeterGraph;
+    state.options.Color_cpu_dynamic = 1, state.options.ProcessorCount = 1;
+    Unit& cpu = list.Add("CPU Usage", UNIT_CPU);
+    Unit& ram = list.Add("RAM Usage", UNIT_RAM);
+    auto tick = [&](bool column) {
+        if (column) MarkSamplesDue(list.end, state.options);
+        os.tray.clear(), RunActivityTick(nullptr, state);
+        return std::accumulate(os.tray.begin(), os.tray.end(), std::string(), [](std::string a, const std::string& b) { return a + b.substr(0, 4); });
+    };
+    tick(false), tick(false);
+    std::mt19937 random(7);
+    std::vector<int> loads;
+    for (int n = 1; n <= 110; ++n) {   // busy, then idle: steady once the last busy column has left
+        const int load = n < 40 ? std::uniform_int_distribution<int>(1, 100)(random) : 0;
+        os.memory.dwMemoryLoad = load, loads.push_back(load), os.idle += 100 - load, os.kernel += 100;
+        EXPECT_EQ(n < 40 + 63 ? "modimodi" : "", tick(true)) << n;
+        os.memory.dwMemoryLoad = n < 40 ? 100 - load : load;
+        EXPECT_EQ(n < 40 && load != 50 ? "tip " : "", tick(false)) << n << " between two columns";
+        const size_t columns = std::min<size_t>(n, kMeterGraphColumns);
+        for (Unit* meter : {&cpu, &ram}) {
+            MeterStyle look = MeterStyleFor(*meter, state.options);
+            std::vector<int> shown(look.columnPercent.begin(), look.columnPercent.begin() + look.columns);
+            ASSERT_EQ(std::vector<int>(loads.end() - columns, loads.end()), shown) << n << " " << meter->name;
+            EXPECT_EQ(loads.back(), look.percent) << "the number is the newest column's";
+            for (size_t i = 0; i < columns; ++i)
+                EXPECT_TRUE(meter == &ram ? look.columnColour[i] == look.bar : look.columnColour[i] == DynamicCpuColour(shown[i]));
+        }
+    }
+    RemoveTrayIcons(os, nullptr, list.end), PrepareMonitoringStart(state), tick(false), tick(false);
+    EXPECT_EQ(std::make_pair(true, uint8_t{0}), std::make_pair(os.lastMeter.graph, os.lastMeter.columns)) << "empty after a start";
+    tick(true);
+    EXPECT_EQ(uint8_t{1}, os.lastMeter.columns);
+    state.options.MeterStyle = kMeterBar, tick(true);
+    EXPECT_EQ(1, ram.history.count + ram.sampleDue) << "no graph, no column";
 }

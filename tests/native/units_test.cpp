@@ -1,3 +1,6 @@
+#include <random>
+#include <unordered_map>
+
 #include "fake_os.h"
 #include "units/discovery.h"
 
@@ -87,4 +90,39 @@ TEST(Discovery, ProcessorCountsAndTheInterfaceTableAnswers) {
     Unit* head = FirstUnit(d.list);
     ASSERT_EQ(1, AppendUnit(&head));
     EXPECT_EQ(d.list, head->prev) << "appended at the tail from any element";
+}
+
+// StableTrayIds: an id follows its Unit's name whatever else was discovered and in whatever order, never 0 nor one
+// the numbering gives; of two names that fall on one id, the first in byte order takes it, the other the next one.
+TEST(Discovery, StableTrayIdsFollowTheNames) {
+    std::mt19937 random(3);
+    std::unordered_map<int32_t, std::string> seen(1 << 17);
+    std::string a, b;   // two names of one stable id, a before b
+    while (b.empty()) {
+        std::string name(8, 'a');
+        for (char& c : name) c = static_cast<char>('a' + random() % 26);
+        auto [other, fresh] = seen.emplace(StableTrayId(name.c_str()), name);
+        if (!fresh && other->second != name) a = std::min(other->second, name), b = std::max(other->second, name);
+    }
+    std::vector<std::string> pool = {"\\\\.\\PHYSICALDRIVE0", "\\\\.\\C:", "CPU Usage", "RAM Usage", "VRAM Usage", "NIC #0 Usage", a, b};
+    GlobalOptions stable{};
+    stable.StableTrayIds = 1;
+    std::map<std::string, int32_t> first;
+    for (int run = 0; run < 40; ++run) {
+        std::shuffle(pool.begin(), pool.end(), random);
+        TestList list;
+        const size_t count = run == 0 ? pool.size() : 1 + random() % pool.size();
+        for (size_t i = 0; i < count; ++i) list.Add(pool[i].c_str(), UNIT_NIC);
+        AssignTrayIds(list.end, stable), AssignTrayIds(list.end, stable);
+        std::set<int32_t> ids;
+        WalkAll(list.end, [&](Unit& u) { ids.insert(u.trayId); });
+        EXPECT_EQ(count + 1, ids.size()) << "distinct, and 0 for the markers alone";
+        EXPECT_LT(kFirstTrayId + 1000, *std::next(ids.begin()));
+        const bool withA = std::find(pool.begin(), pool.begin() + count, a) != pool.begin() + count;
+        for (size_t i = 0; i < count; ++i) {
+            const int32_t id = list[pool[i].c_str()].trayId;
+            if (pool[i] == a || pool[i] == b) EXPECT_EQ(StableTrayId(a.c_str()) + (pool[i] == b && withA), id) << pool[i];
+            else EXPECT_EQ(first.emplace(pool[i], id).first->second, id) << pool[i] << " in run " << run;
+        }
+    }
 }
