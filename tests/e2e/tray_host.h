@@ -51,12 +51,7 @@ private:
         LONG window;
         UINT id, flags, callback;
         WCHAR tip[128];
-        DWORD state, stateMask;
-        WCHAR info[256];
-        UINT timeout;
-        WCHAR infoTitle[64];
-        DWORD infoFlags;
-        GUID guid;
+        BYTE more[8 + 512 + 4 + 128 + 4 + 16];   // state, balloon, time-out, its title and flags, GUID
         UINT width, height, planes, bpp;
     };
 

@@ -40,11 +40,10 @@ TEST(Settings, LoadTakesDefaultsAndTheFilesValuesSaveWritesEveryKey) {
     EXPECT_EQ("0 0 0 0 0,1 1 0 15 0,0 1 0 0 0,0 1 0 0 0,77 1 0 0 0,", units);
     EXPECT_TRUE(os.profileWrites.empty()) << "loading writes nothing";
     // Keys a user adds by hand: on only for their one word, in any letter case; never written (below).
-    const char* words[][3] = {{"GrApH", "YES", "11"}, {"graphs", "yes please", "00"}, {"Bar", "No", "00"}, {"graph", "", "10"}};
-    for (auto& w : words) {
-        os.profile[FakeOs::Key("GENERALOPTIONS", "MeterStyle")] = w[0], os.profile[FakeOs::Key("GENERALOPTIONS", "StableTrayIds")] = w[1];
+    for (auto [meter, stable, on] : {std::tuple{"GrApH", "YES", "11"}, {"graphs", "yes please", "00"}, {"Bar", "", "00"}}) {
+        os.profile[FakeOs::Key("GENERALOPTIONS", "MeterStyle")] = meter, os.profile[FakeOs::Key("GENERALOPTIONS", "StableTrayIds")] = stable;
         LoadSettings(os, nullptr, o);
-        EXPECT_EQ(w[2], std::to_string(o.MeterStyle == kMeterGraph) + std::to_string(o.StableTrayIds)) << w[0] << " " << w[1];
+        EXPECT_EQ(on, std::to_string(o.MeterStyle == kMeterGraph) + std::to_string(o.StableTrayIds)) << meter << " " << stable;
     }
 
     drive.parallelPortEnabled = 1, nic.parallelPortWriteMask = 200;
