@@ -119,7 +119,8 @@ TEST(DialogActions, MeterGraphsFollowTheLoadTimerAndStartEmpty) {
     TestList list;
     DialogState state{&os};
     state.CurrentUnit = list.end, state.monitoring = true, state.options.MeterStyle = kMeterGraph, state.options.Color_cpu_dynamic = 1;
-    Unit* meters[] = {&list.Add("CPU Usage", UNIT_CPU), &list.Add("RAM Usage", UNIT_RAM)};
+    Unit* meters[] = {&list.Add("CPU Usage", UNIT_CPU), &list.Add("RAM Usage", UNIT_RAM), &list.Add("VRAM Usage", UNIT_VRAM)};
+    list.Add("NIC #0 Usage", UNIT_NIC), os.memory.ullTotalPageFile = 100;   // a light takes no column
     auto tick = [&](bool column) {   // the kinds of its tray calls
         if (column) MarkSamplesDue(list.end, state.options);
         os.tray.clear(), RunActivityTick(nullptr, state);
@@ -130,8 +131,9 @@ TEST(DialogActions, MeterGraphsFollowTheLoadTimerAndStartEmpty) {
     std::vector<int> loads;
     for (int n = 1; n <= 110; ++n) {   // busy, then idle: steady once the last busy column has left
         const int load = n < 40 ? std::uniform_int_distribution<int>(1, 100)(random) : 0;
-        os.memory.dwMemoryLoad = load, loads.push_back(load), os.idle += 100 - load, os.kernel += 100;
-        EXPECT_EQ(n < 40 + 63 ? "modimodi" : "", tick(true)) << n;
+        os.memory.dwMemoryLoad = load, os.memory.ullAvailPageFile = 100 - load, os.idle += 100 - load, os.kernel += 100;
+        loads.push_back(load);
+        EXPECT_EQ(n < 40 + 63 ? "modimodimodi" : "", tick(true)) << n;
         os.memory.dwMemoryLoad = n < 40 ? 100 - load : load;
         EXPECT_EQ(n < 40 && load != 50 ? "tip " : "", tick(false)) << n << " between two columns";
         for (Unit* meter : meters) {
@@ -140,7 +142,7 @@ TEST(DialogActions, MeterGraphsFollowTheLoadTimerAndStartEmpty) {
             ASSERT_EQ(std::vector<int>(loads.end() - std::min<size_t>(n, kMeterGraphColumns), loads.end()), shown) << n;
             EXPECT_EQ(loads.back(), look.percent) << "the number is the newest column's";
             for (size_t i = 0; i < shown.size(); ++i)
-                EXPECT_TRUE(look.columnColour[i] == (meter == meters[1] ? look.bar : DynamicCpuColour(shown[i])));
+                EXPECT_TRUE(look.columnColour[i] == (meter != meters[0] ? look.bar : DynamicCpuColour(shown[i])));
         }
     }
     RemoveTrayIcons(os, nullptr, list.end), PrepareMonitoringStart(state), tick(false), tick(false);

@@ -41,7 +41,7 @@ TEST(Settings, LoadTakesDefaultsAndTheFilesValuesSaveWritesEveryKey) {
     EXPECT_TRUE(os.profileWrites.empty()) << "loading writes nothing";
     // Keys a user adds by hand: on only for their one word, in any letter case; never written (below).
     for (auto [meter, stable, on] : {std::tuple{"GrApH", "YES", "11"}, {"graphs", "yes please", "00"}, {"Bar", "", "00"}}) {
-        os.profile[FakeOs::Key("GENERALOPTIONS", "MeterStyle")] = meter, os.profile[FakeOs::Key("GENERALOPTIONS", "StableTrayIds")] = stable;
+        os.profile[FakeOs::Key(kGeneralSection, "MeterStyle")] = meter, os.profile[FakeOs::Key(kGeneralSection, "StableTrayIds")] = stable;
         LoadSettings(os, nullptr, o);
         EXPECT_EQ(on, std::to_string(o.MeterStyle == kMeterGraph) + std::to_string(o.StableTrayIds)) << meter << " " << stable;
     }
