@@ -37,8 +37,8 @@ inline bool operator==(Rgb a, Rgb b) {
     return a.red == b.red && a.green == b.green && a.blue == b.blue;
 }
 
-// The most samples a meter's graph holds: one a painted column of the widest
-// meter icon the platform hands out (64 pixels, the last column unpainted).
+// The most samples a meter's graph holds: one per painted column of the
+// widest meter icon the platform hands out (64 pixels, the last column unpainted).
 constexpr size_t kMeterGraphColumns = 63;
 
 // What one meter shows: a bar `barPercent` (0..100) of the icon's painted

@@ -65,8 +65,6 @@ Unit* NewUnit(Discovery& d) {
     return d.list;
 }
 
-void Number(Unit& unit) { unit.dirty = 1; }
-
 bool AddPhysicalDrives(Discovery& d) {
     char path[kPathLength];
     for (int n = 0; n < 255; ++n) {
@@ -76,7 +74,7 @@ bool AddPhysicalDrives(Discovery& d) {
         if (unit == nullptr) return false;
         std::snprintf(unit->name, sizeof unit->name, "%s", path);
         unit->kind = d.os.QueryDriveType(path + kDevicePrefixLength);
-        Number(*unit);
+        unit->dirty = 1;
     }
     return true;
 }
@@ -92,7 +90,7 @@ bool AddDriveLetters(Discovery& d) {
         unit->kind = d.os.QueryDriveType(path + kDevicePrefixLength);
         ReadVolumeInfo(d.os, path, *unit);
         if (unit->kind != DRIVE_FIXED) unit->hidden = 1;
-        Number(*unit);
+        unit->dirty = 1;
     }
     return true;
 }
@@ -107,7 +105,7 @@ bool AddProcessorsAndMemory(Discovery& d, uint32_t processorCount) {
         else
             std::snprintf(unit->name, sizeof unit->name, "CPU Usage");
         unit->kind = UNIT_CPU;
-        Number(*unit);
+        unit->dirty = 1;
         unit->cpuIndex = j;
     }
     const struct { const char* name; uint32_t kind; } memories[] = {
@@ -117,7 +115,7 @@ bool AddProcessorsAndMemory(Discovery& d, uint32_t processorCount) {
         if (unit == nullptr) return false;
         std::snprintf(unit->name, sizeof unit->name, "%s", memory.name);
         unit->kind = memory.kind;
-        Number(*unit);
+        unit->dirty = 1;
     }
     return true;
 }
@@ -132,7 +130,7 @@ bool AddInterfaceRow(Discovery& d, const IfRow& row, uint32_t k) {
     std::snprintf(unit->fileSystem, sizeof unit->fileSystem, "%s", InterfaceTypeName(row.dwType));
     std::snprintf(unit->name, sizeof unit->name, "NIC #%u Usage", static_cast<unsigned>(k));
     unit->kind = UNIT_NIC;
-    Number(*unit);
+    unit->dirty = 1;
     unit->nicIndex = static_cast<int32_t>(k);
     return true;
 }
