@@ -1,6 +1,7 @@
 #include <random>
 
 #include "fake_os.h"
+#include "indicators/tray_presenter.h"
 #include "units/discovery.h"
 
 namespace {
@@ -105,8 +106,11 @@ TEST(Discovery, StableTrayIdsFollowTheNames) {
         std::shuffle(pool.begin(), pool.end(), random);
         TestList list;
         const size_t count = run == 0 ? pool.size() : 1 + random() % pool.size();
-        for (size_t i = 0; i < count; ++i) list.Add(pool[i].c_str(), UNIT_NIC);
+        for (size_t i = 0; i < count; ++i) list.Add(pool[i].c_str(), UNIT_NIC).nicIndex = static_cast<int32_t>(i);
         AssignTrayIds(list.end, stable), AssignTrayIds(list.end, stable);
+        FakeOs os;   // each icon carries its own Unit's tooltip: a click on an icon names its Unit by the id
+        PresenterState presenter{};
+        UpdateTrayIcons(os, nullptr, list.end, stable, presenter);
         std::set<int32_t> ids;
         WalkAll(list.end, [&](Unit& u) { ids.insert(u.trayId); });
         EXPECT_EQ(std::make_pair(count + 1, true), std::make_pair(ids.size(), *std::next(ids.begin()) > kFirstTrayId + 1000))
@@ -114,6 +118,9 @@ TEST(Discovery, StableTrayIdsFollowTheNames) {
         const bool withA = std::find(pool.begin(), pool.begin() + count, a) != pool.begin() + count;
         for (size_t i = 0; i < count; ++i) {
             const int32_t id = list[pool[i].c_str()].trayId;
+            char tip[kTrayTipLength];
+            FormatTooltip(list[pool[i].c_str()], tip);
+            EXPECT_EQ(tip, os.trayIcons[id].second);
             if (pool[i] == a || pool[i] == b) EXPECT_EQ(StableTrayId(a.c_str()) + (pool[i] == b && withA), id) << pool[i];
             else EXPECT_EQ(first.emplace(pool[i], id).first->second, id) << pool[i] << " in run " << run;
         }
