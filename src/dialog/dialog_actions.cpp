@@ -4,6 +4,7 @@
 
 #include "sampling/poll_units.h"
 #include "settings/settings_file.h"
+#include "units/discovery.h"
 
 namespace {
 
@@ -20,6 +21,11 @@ void RunActivityTick(WindowHandle dialog, DialogState& state) {
     if (!state.closing && state.monitoring)
         UpdateTrayIcons(os, dialog, state.CurrentUnit, state.options, state.presenter);
     state.inActivityTick = false;
+}
+
+void PrepareMonitoringStart(DialogState& state) {
+    AssignTrayIds(state.CurrentUnit, state.options);
+    ClearMeterHistories(state.CurrentUnit);
 }
 
 void ApplySettings(WindowHandle dialog, DialogState& state) {

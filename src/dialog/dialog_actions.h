@@ -10,6 +10,11 @@
 // not add the removed icons again.
 void RunActivityTick(WindowHandle dialog, DialogState& state);
 
+// What each start of monitoring takes afresh, once every per-unit icon is
+// removed: the tray ids (from the Units' names with StableTrayIds) and empty
+// meter graphs.
+void PrepareMonitoringStart(DialogState& state);
+
 // Writes the settings file. A file that cannot be written (a folder the user
 // may not write to, another program holding it) is said, not passed over: the
 // next start would quietly come back with other settings. The box says what

@@ -10,6 +10,7 @@
 #include "resources/icon_ids.h"
 #include "resources/resource_ids.h"
 #include "sampling/drive.h"
+#include "sampling/poll_units.h"
 #include "settings/run_value.h"
 #include "settings/settings_file.h"
 #include "units/unit_list.h"
@@ -74,6 +75,7 @@ void OnStart(HWND dialog, DialogState& state) {
     SetDlgItemTextA(dialog, IDC_START, "Enable");
     state.monitoring = !state.monitoring;
     if (!state.monitoring) return;
+    PrepareMonitoringStart(state);
     const GlobalOptions& options = state.options;
     state.timerIds = {SetTimer(dialog, kActivityTimer, options.Pollinterval, nullptr),
                       SetTimer(dialog, kListRefreshTimer, kListRefreshPeriod, nullptr),
@@ -207,9 +209,7 @@ void OnTimer(HWND dialog, DialogState& state, WPARAM timer) {
         if (IsWindowVisible(dialog)) RefreshFreeSpace(*state.os, state.CurrentUnit);
         RefreshUnitList(dialog, state.CurrentUnit);
     } else if (timer == ids[2]) {
-        WalkAll(state.CurrentUnit, [](Unit& unit) {
-            if (unit.kind == UNIT_CPU) unit.sampleDue = 1;
-        });
+        MarkSamplesDue(state.CurrentUnit, state.options);
     } else if (timer == ids[3]) {
         WalkForward(state.CurrentUnit, [](Unit& unit) { unit.dirty = 1; });
     } else if (timer == kStartupDelayTimer && state.startupDelayPending) {

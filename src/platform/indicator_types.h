@@ -1,6 +1,7 @@
 #pragma once
 // What the indicators hand to the platform: the record of one tray call, the
 // look of one load meter, and the keyboard event flags.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -36,19 +37,31 @@ inline bool operator==(Rgb a, Rgb b) {
     return a.red == b.red && a.green == b.green && a.blue == b.blue;
 }
 
+// The most samples a meter's graph holds: one per painted column of the
+// widest meter icon the platform hands out (64 pixels, the last column unpainted).
+constexpr size_t kMeterGraphColumns = 63;
+
 // What one meter shows: a bar `barPercent` (0..100) of the icon's painted
 // rows high, in `bar` on `background`, and the number `percent` on top.
+// A graph instead of the bar shows `columns` samples, the newest in the
+// rightmost painted column: each one pixel column `columnPercent` of the
+// painted rows high in its `columnColour`; columns with no sample keep the background.
 struct MeterStyle {
     int32_t percent;      // printed as it is
     int32_t barPercent;   // 0..100
     Rgb background;
     bool hasBar;          // false for kinds without a bar colour
     Rgb bar;
+    bool graph;
+    uint8_t columns;      // 0..kMeterGraphColumns, oldest first
+    std::array<uint8_t, kMeterGraphColumns> columnPercent;
+    std::array<Rgb, kMeterGraphColumns> columnColour;
 };
 
 inline bool operator==(const MeterStyle& a, const MeterStyle& b) {
     return a.percent == b.percent && a.barPercent == b.barPercent && a.background == b.background &&
-           a.hasBar == b.hasBar && a.bar == b.bar;
+           a.hasBar == b.hasBar && a.bar == b.bar && a.graph == b.graph && a.columns == b.columns &&
+           a.columnPercent == b.columnPercent && a.columnColour == b.columnColour;
 }
 
 // Keyboard event flags.

@@ -12,3 +12,10 @@
 // platform call. A drive that cannot be opened is passed over. True when every
 // Unit was sampled, false when a drive could not be opened.
 bool PollUnits(Os& os, Unit* list, const GlobalOptions& options, SamplerState& state);
+
+// The load indicators' timer: every CPU Unit's sample falls due at the next
+// pass, and with MeterStyle=Graph every meter's next graph column too.
+void MarkSamplesDue(Unit* list, const GlobalOptions& options);
+
+// Empties every meter's graph, as at a start of monitoring.
+void ClearMeterHistories(Unit* list);

@@ -90,6 +90,24 @@ void LoadValue(Os& os, const char* file, const char* section, const char* key, V
     field = static_cast<Field>(Interpret(kind, text));
 }
 
+// A key of GENERALOPTIONS that is on only when its value is `word` (lower
+// case) in any letter case; missing, empty or anything else is off.
+bool GeneralValueIs(Os& os, const char* file, const char* key, const char* word) {
+    char text[kSettingValueLength] = {};
+    if (file != nullptr) os.ReadProfileValue(kGeneralSection, key, "", text, sizeof text, file);
+    text[sizeof text - 1] = '\0';
+    size_t i = 0;
+    while (word[i] != '\0' && LowerAscii(text[i]) == word[i]) ++i;
+    return word[i] == '\0' && text[i] == '\0';
+}
+
+// The options a user adds by hand. They are read, never written: Apply keeps
+// them as the user wrote them.
+void LoadHandAddedOptions(Os& os, const char* file, GlobalOptions& options) {
+    options.MeterStyle = GeneralValueIs(os, file, "MeterStyle", "graph") ? kMeterGraph : kMeterBar;
+    options.StableTrayIds = GeneralValueIs(os, file, "StableTrayIds", "yes") ? 1 : 0;
+}
+
 template <class Field>
 bool SaveValue(Os& os, const char* file, const char* section, const char* key, ValueKind kind,
                const Field& field) {
@@ -143,6 +161,7 @@ void LoadSettings(Os& os, Unit* list, GlobalOptions& options) {
         LoadValue(os, file, section, key, kind, fallback, field);
     };
     VisitGeneralOptions(options, load);
+    LoadHandAddedOptions(os, file, options);
     WalkForward(list, [&](Unit& unit) {
         section = unit.name;
         VisitUnitOptions(unit, load);

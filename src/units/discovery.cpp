@@ -20,12 +20,39 @@ constexpr InterfaceType kInterfaceTypes[] = {
     {23, "PPP"},  {24, "Loopback"}, {28, "SLIP"},
 };
 
-// Discovery's working state: the list so far and the next tray identifier.
+// Stable tray ids lie far above the numbered ones (100 + at most a few
+// hundred Units) and stay positive 32-bit numbers.
+constexpr uint32_t kStableTrayIdBase = 0x10000;
+constexpr uint32_t kStableTrayIdSpan = 0x40000000;
+
+// Discovery's working state: the list so far.
 struct Discovery {
     Os& os;
     Unit* list = nullptr;
-    int32_t nextTrayId = kFirstTrayId;
 };
+
+template <class Visit>
+void WalkRealUnits(Unit* list, Visit visit) {
+    WalkForward(list, [&](Unit& unit) {
+        if (unit.prev != nullptr) visit(unit);
+    });
+}
+
+// The real Unit without a tray id whose name comes first in byte order; null
+// when every one has an id.
+Unit* FirstUnnumberedByName(Unit* list) {
+    Unit* first = nullptr;
+    WalkRealUnits(list, [&](Unit& unit) {
+        if (unit.trayId == 0 && (first == nullptr || std::strcmp(unit.name, first->name) < 0)) first = &unit;
+    });
+    return first;
+}
+
+bool TrayIdTaken(Unit* list, int32_t id) {
+    bool taken = false;
+    WalkRealUnits(list, [&](Unit& unit) { taken = taken || unit.trayId == id; });
+    return taken;
+}
 
 // Appends a record; on an exhausted heap the whole list is released, so that
 // nothing is ever written into the previous record.
@@ -38,11 +65,6 @@ Unit* NewUnit(Discovery& d) {
     return d.list;
 }
 
-void Number(Discovery& d, Unit& unit) {
-    unit.trayId = d.nextTrayId++;
-    unit.dirty = 1;
-}
-
 bool AddPhysicalDrives(Discovery& d) {
     char path[kPathLength];
     for (int n = 0; n < 255; ++n) {
@@ -52,7 +74,7 @@ bool AddPhysicalDrives(Discovery& d) {
         if (unit == nullptr) return false;
         std::snprintf(unit->name, sizeof unit->name, "%s", path);
         unit->kind = d.os.QueryDriveType(path + kDevicePrefixLength);
-        Number(d, *unit);
+        unit->dirty = 1;
     }
     return true;
 }
@@ -68,7 +90,7 @@ bool AddDriveLetters(Discovery& d) {
         unit->kind = d.os.QueryDriveType(path + kDevicePrefixLength);
         ReadVolumeInfo(d.os, path, *unit);
         if (unit->kind != DRIVE_FIXED) unit->hidden = 1;
-        Number(d, *unit);
+        unit->dirty = 1;
     }
     return true;
 }
@@ -83,7 +105,7 @@ bool AddProcessorsAndMemory(Discovery& d, uint32_t processorCount) {
         else
             std::snprintf(unit->name, sizeof unit->name, "CPU Usage");
         unit->kind = UNIT_CPU;
-        Number(d, *unit);
+        unit->dirty = 1;
         unit->cpuIndex = j;
     }
     const struct { const char* name; uint32_t kind; } memories[] = {
@@ -93,7 +115,7 @@ bool AddProcessorsAndMemory(Discovery& d, uint32_t processorCount) {
         if (unit == nullptr) return false;
         std::snprintf(unit->name, sizeof unit->name, "%s", memory.name);
         unit->kind = memory.kind;
-        Number(d, *unit);
+        unit->dirty = 1;
     }
     return true;
 }
@@ -108,7 +130,7 @@ bool AddInterfaceRow(Discovery& d, const IfRow& row, uint32_t k) {
     std::snprintf(unit->fileSystem, sizeof unit->fileSystem, "%s", InterfaceTypeName(row.dwType));
     std::snprintf(unit->name, sizeof unit->name, "NIC #%u Usage", static_cast<unsigned>(k));
     unit->kind = UNIT_NIC;
-    Number(d, *unit);
+    unit->dirty = 1;
     unit->nicIndex = static_cast<int32_t>(k);
     return true;
 }
@@ -172,8 +194,30 @@ int DiscoverUnits(Os& os, Unit** list, const GlobalOptions& options) {
         if (end == nullptr) return kDiscoveryExitCode;
         end->hidden = 1;
         *list = end;
+        AssignTrayIds(end, options);
         return 0;
     }
     FreeUnitList(d.list);
     return exitCode;
+}
+
+int32_t StableTrayId(const char* name) {
+    uint32_t hash = 2166136261u;   // FNV-1a over the name's bytes
+    for (const char* c = name; *c != '\0'; ++c) hash = (hash ^ static_cast<uint8_t>(*c)) * 16777619u;
+    return static_cast<int32_t>(kStableTrayIdBase + hash % kStableTrayIdSpan);
+}
+
+void AssignTrayIds(Unit* list, const GlobalOptions& options) {
+    int32_t next = kFirstTrayId;
+    WalkRealUnits(list, [&](Unit& unit) { unit.trayId = options.StableTrayIds != 0 ? 0 : next++; });
+    if (options.StableTrayIds == 0) return;
+    // In name order, each takes its name's id or, when a name before it took
+    // that, the next free one above it: the result depends on the names
+    // alone, not on the order in which they were found.
+    for (Unit* unit = FirstUnnumberedByName(list); unit != nullptr; unit = FirstUnnumberedByName(list)) {
+        uint32_t offset = static_cast<uint32_t>(StableTrayId(unit->name)) - kStableTrayIdBase;
+        while (TrayIdTaken(list, static_cast<int32_t>(kStableTrayIdBase + offset)))
+            offset = (offset + 1) % kStableTrayIdSpan;
+        unit->trayId = static_cast<int32_t>(kStableTrayIdBase + offset);
+    }
 }

@@ -7,6 +7,10 @@
 
 #include "platform/os.h"
 
+// MeterStyle: the load meters as a bar (the default) or as a graph of their last samples.
+constexpr int32_t kMeterBar = 0;
+constexpr int32_t kMeterGraph = 1;
+
 struct GlobalOptions {
     int32_t StartWithOs;            // start at log-on (the Run value)
     int32_t Startwithosdelay;       // seconds before a start-up launch monitors, 1..300
@@ -38,4 +42,7 @@ struct GlobalOptions {
     int32_t WindowPosLeft;
     int32_t WindowPosRight;
     int32_t WindowPosBottom;
+    // Options a user adds to the file by hand; read, never written.
+    int32_t MeterStyle;             // kMeterBar or kMeterGraph
+    int32_t StableTrayIds;          // tray ids follow the Units' names, not their order
 };

@@ -3,6 +3,7 @@
 // network interface, with its settings, its latest sample and the state of its
 // tray icon. Records are allocated zero-filled by AppendUnit.
 #include <algorithm>
+#include <array>
 #include <cstdint>
 
 #include "platform/handles.h"
@@ -47,10 +48,16 @@ struct TrayIcon {
     char tip[kTrayTipLength];
 };
 
+// A meter's last samples for its graph, oldest first.
+struct MeterHistory {
+    uint8_t count;   // 0..kMeterGraphColumns
+    std::array<int8_t, kMeterGraphColumns> samples;
+};
+
 struct Unit {
     Unit* next;                    // toward the tail; null in the last element
     Unit* prev;                    // toward the head; null in the first element
-    int32_t trayId;                // 100, 101, ... for real Units; 0 in the markers
+    int32_t trayId;                // 100, 101, ... for real Units (or from their names); 0 in the markers
     char name[kPathLength];        // device path or label; the settings section name
     int32_t enabled;               // monitored
     uint32_t kind;                 // a drive type or UNIT_*
@@ -64,6 +71,7 @@ struct Unit {
     IconHandle iconMeter;
     int32_t meterDrawn;            // iconMeter shows meterLook (else the bare meter icon)
     MeterStyle meterLook;
+    MeterHistory history;          // meters with MeterStyle=Graph: empty at each start of monitoring
     int32_t dirty;                 // icon and tooltip must be refreshed
     uint32_t writeCounter;         // drive: writes last seen; interface: out-octets
     uint32_t readCounter;          // drive: reads last seen; interface: in-octets

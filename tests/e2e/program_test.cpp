@@ -256,3 +256,51 @@ TEST_F(E2e, ScrollLockFollowsTheSingleIconOncePerUpdate) {
     EXPECT_EQ(pressed, presses) << "presses with the box unticked";
     UnhookWindowsHookEx(hook);
 }
+
+// A processor busy and idle in turn: its graph, one column per load tick with the newest at the right, shows columns
+// of different heights (counted up from the bottom painted row, where the number never is).
+TEST_F(E2e, MeterGraphShowsTheLoadsHistory) {
+    Program program(Settings("MeterStyle=Graph\r\n[CPU Usage]\r\nEnabled=Yes\r\n[CPU #0 Usage]\r\nEnabled=Yes\r\n"));
+    ASSERT_TRUE(Ready(program, 3));
+    std::set<UINT> heights;   // of the newest 15 columns
+    EXPECT_TRUE(Eventually([&] {
+        for (DWORD start = GetTickCount(); GetTickCount() - start < 150;) {}   // busy, then idle while the tray is served
+        const auto found = std::find_if(tray.icons.begin(), tray.icons.end(), [](auto& i) { return i.second.tip[0] == 'C'; });
+        const TrayCall& cpu = found != tray.icons.end() ? found->second : TrayCall{};
+        heights.clear();
+        for (UINT x = cpu.width > 16 ? cpu.width - 16 : 0, y = cpu.height - 1; x + 1 < cpu.width; heights.insert(cpu.height - 1 - y), ++x, y = cpu.height - 1)
+            while (y > 0 && cpu.Pixel(x, y - 1) != 0x400040) --y;
+        return heights.size() >= 3;
+    })) << heights.size() << " heights";
+}
+
+// Wine's mount manager gives the prefix another drive letter, as its winecfg does; a null path takes it away.
+bool DefineDrive(char letter, const char* unixPath) {
+    struct { ULONG size, type, fsType; DWORD serial; ULONGLONG device; WCHAR letter; USHORT path, deviceName, label; char text[MAX_PATH]; } d{};
+    d.size = sizeof d - MAX_PATH + (unixPath != nullptr ? std::strlen(unixPath) + 1 : 0), d.letter = static_cast<WCHAR>(letter);
+    d.type = unixPath != nullptr ? DRIVE_FIXED : DRIVE_NO_ROOT_DIR, d.path = unixPath != nullptr ? sizeof d - MAX_PATH : 0;
+    std::strcpy(d.text, unixPath != nullptr ? unixPath : "");
+    HANDLE manager = CreateFileA("\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE, 3, nullptr, OPEN_EXISTING, 0, nullptr);
+    DWORD returned = 0, code = CTL_CODE('m', 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
+    const bool done = DeviceIoControl(manager, code, &d, d.size, nullptr, 0, &returned, nullptr);
+    return CloseHandle(manager), done;
+}
+
+// Without the key the ids are 100 on in discovery order and move when a drive letter is found before RAM and VRAM;
+// with StableTrayIds=Yes they stay, far from those, and a double-click on such an icon still reaches the program.
+TEST_F(E2e, StableTrayIdsStayWhenADriveIsAdded) {
+    auto ids = [&](const std::string& options) {
+        Program program(Settings(options));
+        std::string found = Ready(program, 2) ? "" : "no icons";
+        for (const auto& icon : tray.icons) found += std::to_string(icon.first.second) + " ";
+        if (!tray.icons.empty()) tray.icons.begin()->second.Click(WM_RBUTTONDBLCLK);
+        return ExpectEnded(program), found;
+    };
+    DefineDrive('x', nullptr);   // as a run that was cut short may have left it
+    const std::string numbered = ids(""), stable = ids("StableTrayIds=Yes\r\n");
+    ASSERT_TRUE(DefineDrive('x', "/tmp"));
+    const std::string numberedAfter = ids(""), stableAfter = ids("StableTrayIds=Yes\r\n");
+    DefineDrive('x', nullptr);
+    EXPECT_EQ(std::make_tuple(stable, true, true), std::make_tuple(stableAfter, numbered != numberedAfter, std::stol(stable) > 65535))
+        << numbered << "/ " << numberedAfter << "/ " << stable;
+}

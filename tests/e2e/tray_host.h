@@ -3,6 +3,7 @@
 // to the newest window of class "Shell_TrayWnd": here one on the test's thread, served while it waits.
 #include <windows.h>
 
+#include <cstring>
 #include <functional>
 #include <map>
 #include <string>
@@ -25,6 +26,9 @@ struct TrayCall {   // one call, or an icon the tray shows
     UINT id = 0, callback = 0;
     std::string tip;
     bool refused = false;
+    UINT width = 0, height = 0;
+    std::vector<DWORD> pixels;   // the image as 0xRRGGBB, row 0 on top; none when the call carries no 32-bit image
+    DWORD Pixel(UINT x, UINT y) const { return pixels.at(y * width + x) & 0xFFFFFF; }
     void Click(UINT mouse) const { PostMessageA(window, callback, id, mouse); }   // as the shell does
 };
 
@@ -42,11 +46,13 @@ struct TrayHost {
     ~TrayHost() { DestroyWindow(window_); }
 
 private:
-    // The start of the record Wine sends (every field 4-byte aligned).
+    // The record Wine sends (every field 4-byte aligned), then the image's mask bits and its colour bits.
     struct NotifyData {
         LONG window;
         UINT id, flags, callback;
         WCHAR tip[128];
+        BYTE more[8 + 512 + 4 + 128 + 4 + 16];   // state, balloon, time-out, its title and flags, GUID
+        UINT width, height, planes, bpp;
     };
 
     static LRESULT CALLBACK Receive(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -56,7 +62,13 @@ private:
         char tip[512] = {};
         WideCharToMultiByte(CP_ACP, 0, data.tip, static_cast<int>(wcsnlen(data.tip, 128)), tip, sizeof tip - 1, 0, 0);
         TrayCall call{static_cast<DWORD>(copy->dwData), reinterpret_cast<HWND>(static_cast<LONG_PTR>(data.window)),
-                      data.id, data.callback, tip};
+                      data.id, data.callback, tip, false, 0, 0, {}};
+        const size_t mask = (data.width * data.height + 15) / 16 * 2, colour = size_t{data.width} * data.height * 4;
+        if ((data.flags & NIF_ICON) && data.bpp == 32 && data.planes == 1 && copy->cbData >= sizeof data + mask + colour) {
+            const auto* bits = static_cast<const BYTE*>(copy->lpData) + sizeof data + mask;
+            call.width = data.width, call.height = data.height, call.pixels.resize(colour / 4);
+            std::memcpy(call.pixels.data(), bits, colour);
+        }
         // As the shell (documented, and Wine's explorer alike): an add of an icon it shows is refused, and
         // so is a change or delete of one it does not show.
         auto shown = current->icons.find({call.window, call.id});
@@ -65,6 +77,7 @@ private:
         if (current->calls.back().refused) return FALSE;
         if (call.message == NIM_ADD) current->icons[{call.window, call.id}] = call;
         else if (call.message == NIM_DELETE) current->icons.erase(shown);
+        else if (data.flags & NIF_ICON) shown->second = call;
         else if (data.flags & NIF_TIP) shown->second.tip = call.tip;
         return TRUE;
     }

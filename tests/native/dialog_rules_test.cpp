@@ -1,7 +1,12 @@
 // The portable rules of the dialog, its activity tick and the command line;
 // the controls themselves are driven under Wine.
+#include <numeric>
+#include <random>
+
 #include "fake_os.h"
 #include "dialog/dialog_actions.h"
+#include "indicators/meter.h"
+#include "sampling/poll_units.h"
 #include "dialog/option_rules.h"
 #include "dialog/unit_list_text.h"
 #include "shell/command_line.h"
@@ -104,4 +109,44 @@ TEST(DialogActions, TicksAfterAnIconSetChangeAndAQuitAndApplyThatFails) {
     EXPECT_EQ((std::vector<std::string>{box + "The settings in that file stay as they were.|Blinkwatch|48",
                                         box + "That file now holds only part of the new settings: Apply again to write them all.|Blinkwatch|48"}),
               std::vector<std::string>(os.boxes.end() - 2, os.boxes.end()));
+}
+
+// With MeterStyle=Graph a meter shows one column per tick of the load timer, newest at the right, each in the colour of
+// its load, and the newest one's number: a load that moves between columns changes the tooltip alone, and a steady
+// history sends nothing. A start empties it; without the key no column is taken.
+TEST(DialogActions, MeterGraphsFollowTheLoadTimerAndStartEmpty) {
+    FakeOs os;
+    TestList list;
+    DialogState state{&os};
+    state.CurrentUnit = list.end, state.monitoring = true, state.options.MeterStyle = kMeterGraph, state.options.Color_cpu_dynamic = 1;
+    Unit* meters[] = {&list.Add("CPU Usage", UNIT_CPU), &list.Add("RAM Usage", UNIT_RAM), &list.Add("VRAM Usage", UNIT_VRAM)};
+    list.Add("NIC #0 Usage", UNIT_NIC), os.memory.ullTotalPageFile = 100;   // a light takes no column
+    auto tick = [&](bool column) {   // the kinds of its tray calls
+        if (column) MarkSamplesDue(list.end, state.options);
+        os.tray.clear(), RunActivityTick(nullptr, state);
+        return std::accumulate(os.tray.begin(), os.tray.end(), std::string(), [](auto a, auto& call) { return a + call.substr(0, 4); });
+    };
+    tick(false), tick(false);
+    std::mt19937 random(7);
+    std::vector<int> loads;
+    for (int n = 1; n <= 110; ++n) {   // busy, then idle: steady once the last busy column has left
+        const int load = n < 40 ? std::uniform_int_distribution<int>(1, 100)(random) : 0;
+        os.memory.dwMemoryLoad = load, os.memory.ullAvailPageFile = 100 - load, os.idle += 100 - load, os.kernel += 100;
+        loads.push_back(load);
+        EXPECT_EQ(n < 40 + 63 ? "modimodimodi" : "", tick(true)) << n;
+        os.memory.dwMemoryLoad = n < 40 ? 100 - load : load;
+        EXPECT_EQ(n < 40 && load != 50 ? "tip " : "", tick(false)) << n << " between two columns";
+        for (Unit* meter : meters) {
+            const MeterStyle look = MeterStyleFor(*meter, state.options);
+            const std::vector<int> shown(look.columnPercent.begin(), look.columnPercent.begin() + look.columns);
+            ASSERT_EQ(std::vector<int>(loads.end() - std::min<size_t>(n, kMeterGraphColumns), loads.end()), shown) << n;
+            EXPECT_EQ(loads.back(), look.percent) << "the number is the newest column's";
+            for (size_t i = 0; i < shown.size(); ++i)
+                EXPECT_TRUE(look.columnColour[i] == (meter != meters[0] ? look.bar : DynamicCpuColour(shown[i])));
+        }
+    }
+    RemoveTrayIcons(os, nullptr, list.end), PrepareMonitoringStart(state), tick(false), tick(false);
+    EXPECT_EQ(std::make_pair(true, uint8_t{0}), std::make_pair(os.lastMeter.graph, os.lastMeter.columns)) << "empty after a start";
+    state.options.MeterStyle = kMeterBar, tick(true);
+    EXPECT_EQ(0, meters[1]->history.count + meters[1]->sampleDue) << "no graph, no column";
 }

@@ -61,6 +61,7 @@ public:
     std::map<int, int16_t> keyToggles;                // virtual key -> its toggle state (the LED)
     std::vector<std::string> keyStrokes;              // "down" / "up"
     std::map<std::string, int> calls;                 // platform calls of a timer tick, by service
+    MeterStyle lastMeter{};                           // the look of the last meter drawn
 
     static std::string Key(std::string section, const std::string& name) {   // case folded
         for (char& c : section += "\n" + name) c = LowerAscii(c);
@@ -186,7 +187,7 @@ public:
         return ++calls[__func__], NewIcon(icon, std::string(text) + " on " + IconName(icon));
     }
     IconHandle DrawIconMeter(IconHandle icon, const MeterStyle& s) override {
-        ++calls[__func__];
+        ++calls[__func__], lastMeter = s;
         char look[64];
         std::snprintf(look, sizeof look, "meter %d %d %d/%d/%d %d/%d/%d on ", s.percent, s.barPercent, s.background.red,
                       s.background.green, s.background.blue, s.hasBar ? s.bar.red : -1, s.bar.green, s.bar.blue);

@@ -39,6 +39,12 @@ TEST(Settings, LoadTakesDefaultsAndTheFilesValuesSaveWritesEveryKey) {
     });
     EXPECT_EQ("0 0 0 0 0,1 1 0 15 0,0 1 0 0 0,0 1 0 0 0,77 1 0 0 0,", units);
     EXPECT_TRUE(os.profileWrites.empty()) << "loading writes nothing";
+    // Keys a user adds by hand: on only for their one word, in any letter case; never written (below).
+    for (auto [meter, stable, on] : {std::tuple{"GrApH", "YES", "11"}, {"graphs", "yes please", "00"}, {"Bar", "", "00"}}) {
+        os.profile[FakeOs::Key(kGeneralSection, "MeterStyle")] = meter, os.profile[FakeOs::Key(kGeneralSection, "StableTrayIds")] = stable;
+        LoadSettings(os, nullptr, o);
+        EXPECT_EQ(on, std::to_string(o.MeterStyle == kMeterGraph) + std::to_string(o.StableTrayIds)) << meter << " " << stable;
+    }
 
     drive.parallelPortEnabled = 1, nic.parallelPortWriteMask = 200;
     EXPECT_EQ(SaveResult::Saved, SaveSettings(os, list.end, o));

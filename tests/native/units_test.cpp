@@ -1,4 +1,7 @@
+#include <random>
+
 #include "fake_os.h"
+#include "indicators/tray_presenter.h"
 #include "units/discovery.h"
 
 namespace {
@@ -87,4 +90,39 @@ TEST(Discovery, ProcessorCountsAndTheInterfaceTableAnswers) {
     Unit* head = FirstUnit(d.list);
     ASSERT_EQ(1, AppendUnit(&head));
     EXPECT_EQ(d.list, head->prev) << "appended at the tail from any element";
+}
+
+// StableTrayIds: an id follows its Unit's name whatever else was discovered and in whatever order, never 0 nor one
+// the numbering gives; of two names that fall on one id, the first in byte order takes it, the other the next one.
+TEST(Discovery, StableTrayIdsFollowTheNames) {
+    const std::string a = "NIC #1774 Usage", b = "NIC #410440 Usage";   // two names of one stable id, a before b
+    ASSERT_EQ(StableTrayId(a.c_str()), StableTrayId(b.c_str()));
+    std::mt19937 random(3);
+    std::vector<std::string> pool = {"\\\\.\\PHYSICALDRIVE0", "\\\\.\\C:", "CPU Usage", "RAM Usage", "VRAM Usage", "NIC #0 Usage", a, b};
+    GlobalOptions stable{};
+    stable.StableTrayIds = 1;
+    std::map<std::string, int32_t> first;
+    for (int run = 0; run < 40; ++run) {
+        std::shuffle(pool.begin(), pool.end(), random);
+        TestList list;
+        const size_t count = run == 0 ? pool.size() : 1 + random() % pool.size();
+        for (size_t i = 0; i < count; ++i) list.Add(pool[i].c_str(), UNIT_NIC).nicIndex = static_cast<int32_t>(i);
+        AssignTrayIds(list.end, stable), AssignTrayIds(list.end, stable);
+        FakeOs os;   // each icon carries its own Unit's tooltip: a click on an icon names its Unit by the id
+        PresenterState presenter{};
+        UpdateTrayIcons(os, nullptr, list.end, stable, presenter);
+        std::set<int32_t> ids;
+        WalkAll(list.end, [&](Unit& u) { ids.insert(u.trayId); });
+        EXPECT_EQ(std::make_pair(count + 1, true), std::make_pair(ids.size(), *std::next(ids.begin()) > kFirstTrayId + 1000))
+            << "distinct, 0 for the markers alone";
+        const bool withA = std::find(pool.begin(), pool.begin() + count, a) != pool.begin() + count;
+        for (size_t i = 0; i < count; ++i) {
+            const int32_t id = list[pool[i].c_str()].trayId;
+            char tip[kTrayTipLength];
+            FormatTooltip(list[pool[i].c_str()], tip);
+            EXPECT_EQ(tip, os.trayIcons[id].second);
+            if (pool[i] == a || pool[i] == b) EXPECT_EQ(StableTrayId(a.c_str()) + (pool[i] == b && withA), id) << pool[i];
+            else EXPECT_EQ(first.emplace(pool[i], id).first->second, id) << pool[i] << " in run " << run;
+        }
+    }
 }

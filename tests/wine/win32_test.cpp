@@ -94,19 +94,27 @@ TEST(Win32Icons, ProgramIconsDrawingsOnThemAndTheirGdiObjects) {
         EXPECT_EQ(2048u, ReadIcon(os.LoadProgramIcon(nullptr, id)).size()) << "icon " << id << " is 32 x 32";
     IconHandle meterBase = os.LoadProgramIcon(nullptr, IDI_METER), idleBase = os.LoadProgramIcon(nullptr, IDI_IDLE);
     const std::vector<uint32_t> base = ReadIcon(meterBase), idle = ReadIcon(idleBase);
-    // Meters: barPercent x 31 / 100 rows of bar in column 0, where the number never is; mask, last row, column kept.
-    const struct { int32_t percent; bool hasBar; int rows; } cases[] = {
-        {0, true, 0}, {3, true, 0}, {4, true, 1}, {50, true, 15}, {100, true, 31}, {100, false, 0}};
+    // Meters: barPercent x 31 / 100 rows of bar in column 0, where the number never is; of a graph, as many rows of
+    // each column's percent in its colour, the newest at x 30, checked where the number never is; mask, last row,
+    // column kept.
+    const struct { int32_t percent; bool hasBar; int rows; uint8_t graph; } cases[] = {
+        {0, true, 0, 0}, {3, true, 0, 0}, {4, true, 1, 0}, {50, true, 15, 0}, {100, true, 31, 0}, {100, false, 0, 0},
+        {7, false, 0, 40}, {7, true, 0, 40}, {7, true, 0, 5}};   // one digit: the number stays in the middle
     for (const auto& c : cases) {
-        IconHandle icon = os.DrawIconMeter(meterBase, {c.percent, c.percent, {0, 0, 64}, c.hasBar, {200, 100, 50}});
+        MeterStyle style{c.percent, c.percent, {0, 0, 64}, c.hasBar, {200, 100, 50}, c.graph > 0, c.graph, {}, {}};
+        for (int i = 0; i < c.graph; ++i)
+            style.columnPercent[i] = static_cast<uint8_t>(i * 100 / 39), style.columnColour[i] = {static_cast<uint8_t>(i * 6), 255, 0};
+        IconHandle icon = os.DrawIconMeter(meterBase, style);
         const std::vector<uint32_t> drawn = ReadIcon(icon);
         os.ReleaseIcon(icon);
         ASSERT_EQ(2048u, drawn.size());
         for (int k = 0; k < 2048; ++k) {
-            const int x = k % 32, y = k / 32 % 32;
-            const uint32_t fill = y >= 31 - c.rows ? 0xC86432 : 0x000040;
-            EXPECT_EQ(x == 31 || y == 31 || k >= 1024 ? base[k] : x == 0 ? fill : drawn[k], drawn[k])
-                << c.percent << "%, pixel " << k;
+            const int x = k % 32, y = k / 32 % 32, i = x - 31 + c.graph;   // the graph's column at x
+            const bool graphed = c.graph > 0 && c.hasBar && i >= 0, checked = c.graph > 0 ? x < 6 || x > 25 : x == 0;
+            const int rows = graphed ? style.columnPercent[i] * 31 / 100 : c.graph > 0 ? 0 : c.rows;
+            const uint32_t colour = graphed ? (i * 6) << 16 | 0xFF00 : 0xC86432, fill = y >= 31 - rows ? colour : 0x000040;
+            EXPECT_EQ(x == 31 || y == 31 || k >= 1024 ? base[k] : checked ? fill : drawn[k], drawn[k])
+                << c.percent << "%, " << int{c.graph} << " columns, pixel " << k;
         }
     }
     IconHandle letter = os.DrawIconText(idleBase, "C");
@@ -115,11 +123,13 @@ TEST(Win32Icons, ProgramIconsDrawingsOnThemAndTheirGdiObjects) {
     EXPECT_GT(std::inner_product(idle.begin(), idle.end(), drawn.begin(), 0, std::plus<>(), std::not_equal_to<>()), 10);
     EXPECT_EQ(base, ReadIcon(meterBase)) << "the base icon is left intact";
 
-    // A thousand redraws as the presenter makes them, on the previous meter then released, leave one meter.
+    // A thousand redraws, bars and graphs, as the presenter makes them, on the previous meter then released, leave one meter.
     const long live = gdiLiveObjects;
     IconHandle meter = meterBase;
     for (int k = 0; k < 1000; ++k) {
-        IconHandle next = os.DrawIconMeter(meter, {k % 101, k % 101, {0, 0, 64}, true, {200, 100, 50}});
+        MeterStyle style{k % 101, k % 101, {0, 0, 64}, true, {200, 100, 50}, k % 2 == 0, 63, {}, {}};
+        style.columnColour[k % 63] = {200, 100, 50};   // graphs whose columns change colour
+        IconHandle next = os.DrawIconMeter(meter, style);
         if (meter != meterBase && next != meter) os.ReleaseIcon(meter);
         meter = next;
     }

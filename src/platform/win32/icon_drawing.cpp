@@ -78,6 +78,31 @@ void FillWith(HDC dc, const RECT& area, Rgb colour) {
     DeleteObject(brush);
 }
 
+// Rows of the `height - 1` painted ones that `percent` fills; 64-bit, so that
+// a tall bitmap stays exact.
+LONG FilledRows(int32_t percent, int height) {
+    return static_cast<LONG>(static_cast<int64_t>(percent) * (height - 1) / 100);
+}
+
+// One pixel column per sample, the newest in the last painted column; a brush
+// is made only where the colour changes from the column before.
+void PaintGraph(HDC dc, const RECT& full, int height, const MeterStyle& meter) {
+    HBRUSH brush = nullptr;
+    Rgb colour{};
+    for (LONG i = 0; i < meter.columns; ++i) {
+        const LONG x = full.right - meter.columns + i;
+        if (x < 0) continue;
+        if (brush == nullptr || !(meter.columnColour[i] == colour)) {
+            if (brush != nullptr) DeleteObject(brush);
+            colour = meter.columnColour[i];
+            brush = CreateSolidBrush(ToColorRef(colour));
+        }
+        RECT column{x, (height - 1) - FilledRows(meter.columnPercent[i], height), x + 1, height - 1};
+        FillRect(dc, &column, brush);
+    }
+    if (brush != nullptr) DeleteObject(brush);
+}
+
 }  // namespace
 
 IconDrawingTools::~IconDrawingTools() {
@@ -126,10 +151,8 @@ HICON DrawMeterIcon(IconDrawingTools& tools, HICON icon, const MeterStyle& meter
     return DrawOnIconCopy(tools, icon, style, [&meter](HDC dc, const RECT& full, int height) {
         FillWith(dc, full, meter.background);
         if (!meter.hasBar || height <= 1) return;
-        // The bar's share of the painted rows, truncated; 64-bit, so that a
-        // tall bitmap stays exact.
-        LONG rows = static_cast<LONG>(static_cast<int64_t>(meter.barPercent) * (height - 1) / 100);
-        RECT bar{0, (height - 1) - rows, full.right, height - 1};
+        if (meter.graph) return PaintGraph(dc, full, height, meter);
+        RECT bar{0, (height - 1) - FilledRows(meter.barPercent, height), full.right, height - 1};
         FillWith(dc, bar, meter.bar);
     });
 }
