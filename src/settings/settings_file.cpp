@@ -4,9 +4,16 @@
 #include <cstring>
 
 #include "platform/ascii.h"
+#include "settings/ini_text.h"
 #include "units/unit_list.h"
 
 namespace {
+
+constexpr int kSaveAttempts = 5;            // while another program holds the file open,
+constexpr uint32_t kSaveRetryPause = 100;   // ms between the attempts
+// The new file, written beside the old one; one that a crash left is
+// overwritten by the next save and never read.
+constexpr char kNewFileSuffix[] = ".new";
 
 enum class ValueKind { YesNo, Number, Byte };
 
@@ -91,14 +98,44 @@ void LoadValue(Os& os, const char* file, const char* section, const char* key, V
 }
 
 template <class Field>
-bool SaveValue(Os& os, const char* file, const char* section, const char* key, ValueKind kind,
-               const Field& field) {
-    char text[16];
+IniEntry Entry(const char* section, const char* key, ValueKind kind, const Field& field) {
+    IniEntry entry{section, key, {}};
     if (kind == ValueKind::YesNo)
-        std::snprintf(text, sizeof text, "%s", field != 0 ? "Yes" : "No");
+        std::snprintf(entry.value, sizeof entry.value, "%s", field != 0 ? "Yes" : "No");
     else
-        std::snprintf(text, sizeof text, "%u", static_cast<unsigned>(static_cast<uint32_t>(field)));
-    return os.WriteProfileValue(section, key, text, file);
+        std::snprintf(entry.value, sizeof entry.value, "%u", static_cast<unsigned>(static_cast<uint32_t>(field)));
+    return entry;
+}
+
+// Every key the program writes, in the order written.
+std::vector<IniEntry> SettingsEntries(Unit* list, const GlobalOptions& options) {
+    std::vector<IniEntry> entries;
+    const char* section = kGeneralSection;
+    auto add = [&](const char* key, ValueKind kind, const char*, const auto& field) {
+        entries.push_back(Entry(section, key, kind, field));
+    };
+    VisitGeneralOptions(options, add);
+    WalkForward(list, [&](Unit& unit) {
+        if (unit.name[0] == '\0') return;   // the start marker: nothing reads its keys
+        section = unit.name;
+        VisitUnitOptions(unit, add);
+    });
+    section = kGeneralSection;
+    VisitWindowRect(options, add);
+    return entries;
+}
+
+// Reads the file, puts the settings in and replaces it with the result.
+FileResult SaveOnce(Os& os, const char* file, const std::vector<IniEntry>& entries) {
+    char newFile[kPathLength + sizeof kNewFileSuffix];
+    std::snprintf(newFile, sizeof newFile, "%s%s", file, kNewFileSuffix);
+    std::string text;
+    FileResult result = os.ReadWholeFile(file, text);   // a missing file is made anew
+    if (result == FileResult::Done || result == FileResult::Missing)
+        result = os.WriteFileThrough(newFile, SetIniValues(text, entries));
+    if (result == FileResult::Done) result = os.MoveFileOver(newFile, file);
+    if (result != FileResult::Done) os.RemoveFile(newFile);
+    return result;
 }
 
 }  // namespace
@@ -151,24 +188,13 @@ void LoadSettings(Os& os, Unit* list, GlobalOptions& options) {
     VisitWindowRect(options, load);
 }
 
-SaveResult SaveSettings(Os& os, Unit* list, const GlobalOptions& options) {
+FileResult SaveSettings(Os& os, Unit* list, const GlobalOptions& options) {
     const char* file = SettingsFile(options);
-    if (file == nullptr) return SaveResult::NothingWritten;
-    const char* section = kGeneralSection;
-    SaveResult result = SaveResult::Saved;
-    bool first = true;
-    auto save = [&](const char* key, ValueKind kind, const char*, const auto& field) {
-        // The first failure ends the save: the file cannot be written now.
-        if (result == SaveResult::Saved && !SaveValue(os, file, section, key, kind, field))
-            result = first ? SaveResult::NothingWritten : SaveResult::PartlyWritten;
-        first = false;
-    };
-    VisitGeneralOptions(options, save);
-    WalkForward(list, [&](Unit& unit) {
-        section = unit.name;
-        VisitUnitOptions(unit, save);
-    });
-    section = kGeneralSection;
-    VisitWindowRect(options, save);
-    return result;
+    if (file == nullptr) return FileResult::Failed;
+    const std::vector<IniEntry> entries = SettingsEntries(list, options);
+    for (int attempt = 1;; ++attempt) {
+        const FileResult result = SaveOnce(os, file, entries);
+        if (result != FileResult::InUse || attempt == kSaveAttempts) return result;
+        os.Pause(kSaveRetryPause);
+    }
 }

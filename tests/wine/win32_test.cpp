@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 #include <numeric>
 
 #include "dialog/main_dialog.h"
@@ -14,6 +15,7 @@
 #include "platform/win32/win32_os.h"
 #include "resources/icon_ids.h"
 #include "resources/resource_ids.h"
+#include "settings/settings_file.h"
 #include "units/discovery.h"
 #include "units/unit_list.h"
 #include "gdi_count.h"   // last: its macros count this file's own calls too
@@ -47,7 +49,58 @@ std::vector<std::string> Cells(HWND view) {   // row by row
     return cells;
 }
 
+std::string FileText(const std::string& path) {   // "missing" when there is none
+    std::ifstream file(path, std::ios::binary);
+    return file ? std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()) : "missing";
+}
+
 }  // namespace
+
+// The profile functions read the file; a byte takes the low 8 bits, no hexadecimal. Then, with every stored
+// field unlike its default, saving what was loaded writes the same text: it was read back as it was held. The
+// user's lines stay; a read-only file and one another program holds open are left as they were, a missing one made.
+TEST(Win32Settings, LoadedAsWrittenSavedAsHeld) {
+    Win32Os os;
+    GlobalOptions held{}, loaded{};
+    Unit *units = nullptr, *copies = nullptr;
+    for (const char* name : {"", "\\\\.\\C:", "CPU #1 Usage", ""}) {
+        AppendUnit(&units), AppendUnit(&copies), std::strcpy(units->name, name), std::strcpy(copies->name, name);
+        units->enabled = units->parallelPortEnabled = 1, units->parallelPortReadMask = 0xA5, units->parallelPortWriteMask = 0x5A;
+    }
+    char folder[MAX_PATH];
+    const std::string path = std::string(folder, GetTempPathA(MAX_PATH, folder)) + "Blinkwatch.ini", again = path + ".again";
+    const std::string user = "; mine\r\n[generaloptions]\r\npollinterval = abc\r\nColor_ram_blue=300\r\nWindowPosLeft=4294967288\r\n"
+                             "[\\\\.\\c:]\r\n  ENABLED =  \r\nParallelPortReadMask=0x0F\r\n";
+    std::ofstream(path, std::ios::binary) << user, std::ofstream(again, std::ios::binary) << user;
+    std::strcpy(held.SettingsPath, path.c_str()), std::strcpy(loaded.SettingsPath, path.c_str());
+    LoadSettings(os, copies, loaded);
+    const Unit& c = *FindUnitByName(copies, "\\\\.\\C:");
+    EXPECT_EQ((std::vector<int64_t>{0, 44, -8, 1, 1, 0}), (std::vector<int64_t>{loaded.Pollinterval, loaded.Color_ram_blue,
+              loaded.WindowPosLeft, loaded.AlternativeIcons, c.enabled, c.parallelPortReadMask}));
+
+    held.StartWithOs = held.ShowCPUUsage = held.ShowCPUUsageMulti = held.ShowFreeMem = held.SingleIconMode = 1;
+    held.KeyboardLED = held.Staticicon = 1, held.Color_background_green = 7, held.WindowPosLeft = -8;
+    ASSERT_EQ(FileResult::Done, SaveSettings(os, units, held));
+    LoadSettings(os, copies, loaded);
+    std::strcpy(loaded.SettingsPath, again.c_str());
+    ASSERT_EQ(FileResult::Done, SaveSettings(os, copies, loaded));
+    const std::string saved = FileText(path);
+    EXPECT_EQ(saved, FileText(again));
+    EXPECT_EQ(0u, saved.find("; mine\r\n[generaloptions]\r\npollinterval = 0\r\n")) << saved;
+
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(FileResult::ReadOnly, SaveSettings(os, units, held));
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    HANDLE open = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(FileResult::InUse, SaveSettings(os, units, held));
+    CloseHandle(open);
+    EXPECT_EQ(std::make_pair(saved, std::string("missing")), std::make_pair(FileText(path), FileText(path + ".new")));
+    DeleteFileA(path.c_str()), DeleteFileA(again.c_str());
+    EXPECT_EQ(FileResult::Done, SaveSettings(os, units, held));
+    EXPECT_EQ(0u, FileText(path).find("[GENERALOPTIONS]\r\nStartWithOs=Yes\r\n"));
+    DeleteFileA(path.c_str());
+    FreeUnitList(units), FreeUnitList(copies);
+}
 
 TEST(Win32Os, ServicesAgreeWithWhatWineReports) {
     Win32Os os;
