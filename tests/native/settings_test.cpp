@@ -14,13 +14,13 @@ TEST(Settings, NewTextKeepsWhatTheUserWrote) {
     const struct { std::string file, expected; } cases[] = {
         {"", "[GENERALOPTIONS]\r\nPollinterval=100\r\nStartWithOs=Yes\r\n[CPU Usage]\r\nEnabled=No\r\nTrayicon=Yes\r\n"},
         {"; mine\r\nPollinterval=7\r\n[generaloptions] ; too\r\n  POLLINTERVAL \t=  250  \r\npollinterval=300\r\n;StartWithOs=No\r\n"
-         "Future=1\r\n\r\n \r\n[Other]\r\nStartWithOs=No\r\n[GENERALOPTIONS]\r\nStartWithOs=No\r\n[cpu usage]\r\nenabled",
+         "Future=1\r\n\r\n \r\n[Other]\r\nStartWithOs=No\r\n[GENERALOPTIONS]\r\nStartWithOs=No\r\n[cpu usage]\r\nXnabled=1\r\nenabled",
          "; mine\r\nPollinterval=7\r\n[generaloptions] ; too\r\n  POLLINTERVAL \t=  100\r\npollinterval=300\r\n;StartWithOs=No\r\n"
          "Future=1\r\nStartWithOs=Yes\r\n\r\n \r\n[Other]\r\nStartWithOs=No\r\n[GENERALOPTIONS]\r\nStartWithOs=No\r\n[cpu usage]\r\n"
-         "enabled=No\r\nTrayicon=Yes\r\n"},
-        {"\xEF\xBB\xBF[CPU Usage]\nTrayicon= No\n[GENERALOPTIONS]\nStartWithOs = No",
-         "\xEF\xBB\xBF[CPU Usage]\nTrayicon= Yes\nEnabled=No\n[GENERALOPTIONS]\nStartWithOs = Yes\nPollinterval=100\n"},
-        {"[Other]\n\n", "[Other]\n\n[GENERALOPTIONS]\nPollinterval=100\nStartWithOs=Yes\n[CPU Usage]\nEnabled=No\nTrayicon=Yes\n"}};
+         "Xnabled=1\r\nenabled=No\r\nTrayicon=Yes\r\n"},
+        {"\xEF\xBB\xBF[CPU Usage]\nTrayicon= No\n ENABLED \n[GENERALOPTIONS]\nStartWithOs = No",
+         "\xEF\xBB\xBF[CPU Usage]\nTrayicon= Yes\n ENABLED=No\n[GENERALOPTIONS]\nStartWithOs = Yes\nPollinterval=100\n"},
+        {";\n[Other]\n\n", ";\n[Other]\n\n[GENERALOPTIONS]\nPollinterval=100\nStartWithOs=Yes\n[CPU Usage]\nEnabled=No\nTrayicon=Yes\n"}};
     for (const auto& c : cases) {
         EXPECT_EQ(c.expected, SetIniValues(c.file, entries)) << c.file;
         EXPECT_EQ(c.expected, SetIniValues(c.expected, entries)) << "set again, nothing changes";
@@ -46,6 +46,7 @@ TEST(Settings, SaveLeavesTheOldFileOrTheNewAtEveryStep) {
     EXPECT_EQ(0u, saved.find("[GENERALOPTIONS]\r\n;x")) << "nothing for the start marker, above all sections";
     EXPECT_EQ(std::string::npos, saved.find("[]")) << "nor for the end marker";
     EXPECT_NE(std::string::npos, saved.find("ParallelPortSeparateRW=Yes\r\n")) << "the port switch, once more";
+    EXPECT_EQ(28 + 6, std::count(saved.begin(), saved.end(), '=')) << "every global option, every key of the drive";
     int outcomes[2] = {};
     for (int step = 0; step <= clean.steps; ++step) {   // the last one: cut off after the rename
         FakeOs cut, failing;
