@@ -79,7 +79,7 @@ public:
     virtual void ReadProfileValue(const char* section, const char* key, const char* fallback,
                                   char* buffer, uint32_t size, const char* path) = 0;
     // The whole content of the file at `path`, byte for byte; other programs
-    // may keep reading and writing it meanwhile.
+    // may keep reading and writing it meanwhile. A file of over 1 MiB fails.
     virtual FileResult ReadWholeFile(const char* path, std::string& content) = 0;
     // Creates `path`, or empties the file there, writes `content` into it and
     // flushes it to the disk before closing it. A failure may leave part of

@@ -43,7 +43,7 @@ FileResult Win32Os::ReadWholeFile(const char* path, std::string& content) {
     if (file == INVALID_HANDLE_VALUE) return ResultOf(GetLastError());
     DWORD high = 0, size = GetFileSize(file, &high), error = ERROR_SUCCESS;
     if (size == INVALID_FILE_SIZE && GetLastError() != ERROR_SUCCESS) error = GetLastError();
-    else if (high != 0 || size > 0x10000000) error = ERROR_NOT_ENOUGH_MEMORY;   // no settings file is that large
+    else if (high != 0 || size > (1u << 20)) error = ERROR_NOT_ENOUGH_MEMORY;   // not a settings file
     content.resize(error == ERROR_SUCCESS ? size : 0);
     DWORD read = 0;
     if (size != 0 && error == ERROR_SUCCESS && !ReadFile(file, &content[0], size, &read, nullptr))
