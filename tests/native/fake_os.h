@@ -138,7 +138,7 @@ public:
     }
     void RunCommand(const char* command) override { commands.push_back(command); }
     void ReadProfileValue(const char*, const char*, const char* fallback, char* buffer, uint32_t size, const char*) override {
-        std::snprintf(buffer, size, "%s", fallback);   // what the file holds is read under Wine
+        std::snprintf(buffer, size, "%s", fallback);   // what a file holds is read under Wine
     }
     bool Step(FileResult& result) {   // whether the step happens
         const int step = steps++;

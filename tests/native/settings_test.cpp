@@ -20,7 +20,7 @@ TEST(Settings, NewTextKeepsWhatTheUserWrote) {
          "Xnabled=1\r\nenabled=No\r\nTrayicon=Yes\r\n"},
         {"\xEF\xBB\xBF[CPU Usage]\nTrayicon= No\n ENABLED \n[GENERALOPTIONS]\nStartWithOs = No",
          "\xEF\xBB\xBF[CPU Usage]\nTrayicon= Yes\n ENABLED=No\n[GENERALOPTIONS]\nStartWithOs = Yes\nPollinterval=100\n"},
-        {";\n[Other]\n\n", ";\n[Other]\n\n[GENERALOPTIONS]\nPollinterval=100\nStartWithOs=Yes\n[CPU Usage]\nEnabled=No\nTrayicon=Yes\n"}};
+        {";\n[GENERALOPTIONS]\n[CPU Usage]\n", ";\n[GENERALOPTIONS]\nPollinterval=100\nStartWithOs=Yes\n[CPU Usage]\nEnabled=No\nTrayicon=Yes\n"}};
     for (const auto& c : cases) {
         EXPECT_EQ(c.expected, SetIniValues(c.file, entries)) << c.file;
         EXPECT_EQ(c.expected, SetIniValues(c.expected, entries)) << "set again, nothing changes";

@@ -56,7 +56,8 @@ std::string FileText(const std::string& path) {   // "missing" when there is non
 
 }  // namespace
 
-// The profile functions read the file; a byte takes the low 8 bits, no hexadecimal. Then, with every stored
+// The profile functions read the file: a number from its leading digits modulo 2^32 after blanks and a sign, a
+// byte its low 8 bits, no hexadecimal; a yes/no false only for "no" in any letter case. Then, with every stored
 // field unlike its default, saving what was loaded writes the same text: it was read back as it was held. The
 // user's lines stay; a read-only file and one another program holds open are left as they were, a missing one made.
 TEST(Win32Settings, LoadedAsWrittenSavedAsHeld) {
@@ -68,24 +69,25 @@ TEST(Win32Settings, LoadedAsWrittenSavedAsHeld) {
         units->enabled = units->parallelPortEnabled = 1, units->parallelPortReadMask = 0xA5, units->parallelPortWriteMask = 0x5A;
     }
     char folder[MAX_PATH];
-    const std::string path = std::string(folder, GetTempPathA(MAX_PATH, folder)) + "Blinkwatch.ini", again = path + ".again";
-    const std::string user = "; mine\r\n[generaloptions]\r\npollinterval = abc\r\nColor_ram_blue=300\r\nWindowPosLeft=4294967288\r\n"
-                             "[\\\\.\\c:]\r\n  ENABLED =  \r\nParallelPortReadMask=0x0F\r\n";
-    std::ofstream(path, std::ios::binary) << user, std::ofstream(again, std::ios::binary) << user;
+    const std::string path = std::string(folder, GetTempPathA(MAX_PATH, folder)) + "Blinkwatch.ini";
+    std::ofstream(path, std::ios::binary) << "; mine\r\n[generaloptions]\r\npollinterval = abc\r\nColor_ram_blue=300\r\n"
+        "Pollintervalmeters=+12a\r\nStartwithosdelay=4294967301\r\nColor_cpu_red=- 3\r\nWindowPosLeft=4294967288\r\n"
+        "StartWithOs=nO\r\n[\\\\.\\c:]\r\n  ENABLED =  \r\nTrayicon=0\r\nParallelPortReadMask=0x0F\r\n";
     std::strcpy(held.SettingsPath, path.c_str()), std::strcpy(loaded.SettingsPath, path.c_str());
     LoadSettings(os, copies, loaded);
     const Unit& c = *FindUnitByName(copies, "\\\\.\\C:");
-    EXPECT_EQ((std::vector<int64_t>{0, 44, -8, 1, 1, 0}), (std::vector<int64_t>{loaded.Pollinterval, loaded.Color_ram_blue,
-              loaded.WindowPosLeft, loaded.AlternativeIcons, c.enabled, c.parallelPortReadMask}));
+    EXPECT_EQ((std::vector<int64_t>{0, 44, 12, 5, 0, -8, 0, 1, 1, 1, 0}), (std::vector<int64_t>{loaded.Pollinterval,
+              loaded.Color_ram_blue, loaded.Pollintervalmeters, loaded.Startwithosdelay, loaded.Color_cpu_red, loaded.WindowPosLeft,
+              loaded.StartWithOs, loaded.AlternativeIcons, c.enabled, c.showInTray, c.parallelPortReadMask}));
 
     held.StartWithOs = held.ShowCPUUsage = held.ShowCPUUsageMulti = held.ShowFreeMem = held.SingleIconMode = 1;
     held.KeyboardLED = held.Staticicon = 1, held.Color_background_green = 7, held.WindowPosLeft = -8;
     ASSERT_EQ(FileResult::Done, SaveSettings(os, units, held));
-    LoadSettings(os, copies, loaded);
-    std::strcpy(loaded.SettingsPath, again.c_str());
-    ASSERT_EQ(FileResult::Done, SaveSettings(os, copies, loaded));
     const std::string saved = FileText(path);
-    EXPECT_EQ(saved, FileText(again));
+    std::memset(&loaded, 0x5A, sizeof loaded), std::strcpy(loaded.SettingsPath, path.c_str());   // junk, unless loaded
+    LoadSettings(os, copies, loaded);
+    ASSERT_EQ(FileResult::Done, SaveSettings(os, copies, loaded));
+    EXPECT_EQ(saved, FileText(path));
     EXPECT_EQ(0u, saved.find("; mine\r\n[generaloptions]\r\npollinterval = 0\r\n")) << saved;
 
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
@@ -95,11 +97,10 @@ TEST(Win32Settings, LoadedAsWrittenSavedAsHeld) {
     EXPECT_EQ(FileResult::InUse, SaveSettings(os, units, held));
     CloseHandle(open);
     EXPECT_EQ(std::make_pair(saved, std::string("missing")), std::make_pair(FileText(path), FileText(path + ".new")));
-    DeleteFileA(path.c_str()), DeleteFileA(again.c_str());
+    DeleteFileA(path.c_str());
     EXPECT_EQ(FileResult::Done, SaveSettings(os, units, held));
     EXPECT_EQ(0u, FileText(path).find("[GENERALOPTIONS]\r\nStartWithOs=Yes\r\n"));
-    DeleteFileA(path.c_str());
-    FreeUnitList(units), FreeUnitList(copies);
+    DeleteFileA(path.c_str()), FreeUnitList(units), FreeUnitList(copies);
 }
 
 TEST(Win32Os, ServicesAgreeWithWhatWineReports) {
