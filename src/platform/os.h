@@ -4,12 +4,12 @@
 // that the logic can run natively against a fake and on Windows against Win32Os.
 #include <cstddef>
 #include <cstdint>
-#include <string>
 
 #include "platform/handles.h"
 #include "platform/if_table.h"
 #include "platform/indicator_types.h"
 #include "platform/sampling_records.h"
+#include "platform/text_buffer.h"
 
 constexpr size_t kPathLength = 260;   // the platform's MAX_PATH
 
@@ -80,11 +80,11 @@ public:
                                   char* buffer, uint32_t size, const char* path) = 0;
     // The whole content of the file at `path`, byte for byte; other programs
     // may keep reading and writing it meanwhile. A file of over 1 MiB fails.
-    virtual FileResult ReadWholeFile(const char* path, std::string& content) = 0;
-    // Creates `path`, or empties the file there, writes `content` into it and
-    // flushes it to the disk before closing it. A failure may leave part of
-    // the content in the file.
-    virtual FileResult WriteFileThrough(const char* path, const std::string& content) = 0;
+    virtual FileResult ReadWholeFile(const char* path, TextBuffer& content) = 0;
+    // Creates `path`, or empties the file there, writes the `size` bytes of
+    // `data` into it and flushes it to the disk before closing it. A failure
+    // may leave part of them in the file.
+    virtual FileResult WriteFileThrough(const char* path, const char* data, size_t size) = 0;
     // Renames `from` to `to` in one step, replacing the file `to` if there is
     // one, and returns once the change is on the disk. Refuses to replace a
     // read-only file; either file stays as it was when the rename fails.

@@ -1,6 +1,7 @@
 #include "settings/ini_text.h"
 
-#include <cstring>
+#include <algorithm>
+#include <memory>
 
 #include "platform/ascii.h"
 
@@ -21,87 +22,118 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f' || c == '\x1a';
 }
 
-Line ReadLine(const std::string& text, size_t start) {
-    const size_t lineBreak = text.find('\n', start);
-    Line line{start, text.size(), text.size(), LineKind::Blank, 0, 0, 0};
-    if (lineBreak != std::string::npos)
-        line.next = lineBreak + 1, line.end = lineBreak - (lineBreak > start && text[lineBreak - 1] == '\r');
+Line ReadLine(const char* text, size_t size, size_t start) {
+    const void* lineBreak = std::memchr(text + start, '\n', size - start);
+    Line line{start, size, size, LineKind::Blank, 0, 0, 0};
+    if (lineBreak != nullptr) {
+        const size_t at = static_cast<const char*>(lineBreak) - text;
+        line.next = at + 1, line.end = at - (at > start && text[at - 1] == '\r');
+    }
     // The line without blanks around it, and without the UTF-8 mark that may open the file.
-    size_t first = start + (start == 0 && text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0), last = line.next;
+    size_t first = start + (start == 0 && size >= 3 && std::memcmp(text, "\xEF\xBB\xBF", 3) == 0 ? 3 : 0), last = line.next;
     while (first < last && IsBlank(text[first])) ++first;
     while (last > first && IsBlank(text[last - 1])) --last;
     if (first == last) return line;
-    const size_t close = text.rfind(']', last - 1);
-    if (text[first] == '[' && close != std::string::npos && close > first)
-        return line.kind = LineKind::Section, line.nameStart = first + 1, line.nameEnd = close, line;
+    for (size_t close = last - 1; text[first] == '[' && close > first; --close)
+        if (text[close] == ']') return line.kind = LineKind::Section, line.nameStart = first + 1, line.nameEnd = close, line;
     line.kind = LineKind::Key, line.nameStart = first, line.nameEnd = last;
-    const void* equals = std::memchr(&text[first], '=', last - first);
+    const void* equals = std::memchr(text + first, '=', last - first);
     if (equals == nullptr) return line;
-    line.nameEnd = line.valueStart = static_cast<const char*>(equals) - text.data();
+    line.nameEnd = line.valueStart = static_cast<const char*>(equals) - text;
     while (line.nameEnd > first && IsBlank(text[line.nameEnd - 1])) --line.nameEnd;
     for (++line.valueStart; line.valueStart < last && IsBlank(text[line.valueStart]);) ++line.valueStart;
     return line;
 }
 
-// Any name matches a null `name`.
-bool SameName(const std::string& text, const Line& line, const char* name) {
-    if (name == nullptr) return true;
+bool SameName(const char* text, const Line& line, const char* name) {
     size_t k = 0;
     for (; line.nameStart + k < line.nameEnd; ++k)
         if (name[k] == '\0' || LowerAscii(text[line.nameStart + k]) != LowerAscii(name[k])) return false;
     return name[k] == '\0';
 }
 
-// The first line of `kind` named `name` in [from, to), or `to`.
-size_t Find(const std::string& text, const std::vector<Line>& lines, size_t from, size_t to, LineKind kind,
-            const char* name) {
-    for (; from < to; ++from)
-        if (lines[from].kind == kind && SameName(text, lines[from], name)) break;
-    return from;
+// Where an entry goes: over a key's value, as a line of its own, or into a new section.
+struct Placement {
+    size_t at, resume;   // in the old text: where it goes, and where the old text goes on
+    bool replace, equals, newSection;
+    size_t entry;
+};
+
+struct SectionCache {   // the body of the last section looked for
+    const char* name = nullptr;
+    size_t body = 0;
+    bool found = false;
+};
+
+Placement Place(const char* text, size_t size, const IniEntry& entry, size_t index, SectionCache& section) {
+    Placement place{size, size, false, false, true, index};
+    Line line{};
+    if (section.name == nullptr || std::strcmp(section.name, entry.section) != 0) {
+        section.name = entry.section, section.found = false;
+        for (size_t at = 0; at < size && !section.found; at = line.next) {
+            line = ReadLine(text, size, at);
+            if (line.kind == LineKind::Section && SameName(text, line, entry.section)) section.found = true, section.body = line.next;
+        }
+    }
+    if (!section.found) return place;
+    place.newSection = false, place.at = place.resume = section.body;   // after the last line that is not blank
+    for (size_t at = section.body; at < size; at = line.next) {
+        line = ReadLine(text, size, at);
+        if (line.kind == LineKind::Section) break;
+        if (line.kind == LineKind::Key && SameName(text, line, entry.key)) {
+            place.replace = true, place.equals = line.valueStart == 0;
+            place.at = place.equals ? line.nameEnd : line.valueStart, place.resume = line.end;
+            return place;
+        }
+        if (line.kind != LineKind::Blank) place.at = place.resume = line.next;
+    }
+    return place;
+}
+
+void EndLine(TextBuffer& result, const char* lineBreak) {
+    if (result.Size() != 0 && result.Data()[result.Size() - 1] != '\n') result.Append(lineBreak);
+}
+
+void AppendSetting(TextBuffer& result, const IniEntry& entry, const char* lineBreak) {
+    result.Append(entry.key), result.Append("="), result.Append(entry.value), result.Append(lineBreak);
+}
+
+// The new sections, from `places` on, each with its entries in their order.
+void AppendNewSections(Placement* places, Placement* end, const IniEntry* entries, const char* lineBreak, TextBuffer& result) {
+    for (; places < end; ++places) {
+        if (!places->newSection) continue;
+        const char* name = entries[places->entry].section;
+        EndLine(result, lineBreak);
+        result.Append("["), result.Append(name), result.Append("]"), result.Append(lineBreak);
+        for (Placement* other = places; other < end; ++other) {
+            if (!other->newSection || std::strcmp(entries[other->entry].section, name) != 0) continue;
+            AppendSetting(result, entries[other->entry], lineBreak);
+            other->newSection = false;
+        }
+    }
 }
 
 }  // namespace
 
-std::string SetIniValues(const std::string& text, const std::vector<IniEntry>& entries) {
-    std::vector<Line> lines;
-    for (size_t at = 0; at < text.size(); at = lines.back().next) lines.push_back(ReadLine(text, at));
-    const size_t firstBreak = text.find('\n');
-    const char* lineBreak = firstBreak != std::string::npos && firstBreak > 0 && text[firstBreak - 1] != '\r' ? "\n" : "\r\n";
-    // A line's new text where it changes, and the lines that go after it.
-    std::vector<std::string> changed(lines.size()), after(lines.size());
-    std::vector<std::pair<const char*, std::string>> newSections;
-    for (const IniEntry& entry : entries) {
-        const std::string setting = std::string(entry.key) + "=" + entry.value + lineBreak;
-        const size_t section = Find(text, lines, 0, lines.size(), LineKind::Section, entry.section);
-        if (section == lines.size()) {
-            size_t k = 0;
-            while (k < newSections.size() && std::strcmp(newSections[k].first, entry.section) != 0) ++k;
-            if (k == newSections.size()) newSections.emplace_back(entry.section, "[" + std::string(entry.section) + "]" + lineBreak);
-            newSections[k].second += setting;
-            continue;
-        }
-        const size_t sectionEnd = Find(text, lines, section + 1, lines.size(), LineKind::Section, nullptr);
-        size_t key = Find(text, lines, section + 1, sectionEnd, LineKind::Key, entry.key);
-        if (key < sectionEnd) {
-            const Line& line = lines[key];
-            changed[key] = line.valueStart != 0 ? text.substr(line.start, line.valueStart - line.start)
-                                                : text.substr(line.start, line.nameEnd - line.start) + "=";
-            changed[key] += entry.value + text.substr(line.end, line.next - line.end);
-            continue;
-        }
-        for (key = sectionEnd - 1; lines[key].kind == LineKind::Blank;) --key;
-        after[key] += setting;
+bool SetIniValues(const char* text, size_t size, const IniEntry* entries, size_t count, TextBuffer& result) {
+    std::unique_ptr<Placement[], FreeDeleter> places(static_cast<Placement*>(std::calloc(count + 1, sizeof(Placement))));
+    if (places == nullptr) return false;
+    SectionCache section;
+    for (size_t k = 0; k < count; ++k) places[k] = Place(text, size, entries[k], k, section);
+    std::sort(&places[0], &places[count], [](const Placement& a, const Placement& b) {
+        return a.newSection != b.newSection ? b.newSection : a.at != b.at ? a.at < b.at : a.entry < b.entry;
+    });
+    const void* firstBreak = std::memchr(text, '\n', size);
+    const char* breakAt = static_cast<const char*>(firstBreak);
+    const char* lineBreak = breakAt != nullptr && breakAt > text && breakAt[-1] != '\r' ? "\n" : "\r\n";
+    size_t cursor = 0;
+    for (size_t k = 0; k < count && !places[k].newSection; ++k) {
+        const Placement& place = places[k];
+        result.Append(text + cursor, place.at - cursor), cursor = place.resume;
+        if (!place.replace) EndLine(result, lineBreak), AppendSetting(result, entries[place.entry], lineBreak);
+        else result.Append(place.equals ? "=" : ""), result.Append(entries[place.entry].value);
     }
-    std::string result;
-    for (size_t k = 0; k < lines.size(); ++k) {
-        const Line& line = lines[k];
-        result += changed[k].empty() ? text.substr(line.start, line.next - line.start) : changed[k];
-        if (!after[k].empty() && result.back() != '\n') result += lineBreak;
-        result += after[k];
-    }
-    for (const auto& section : newSections) {
-        if (!result.empty() && result.back() != '\n') result += lineBreak;
-        result += section.second;
-    }
-    return result;
+    result.Append(text + cursor, size - cursor);
+    AppendNewSections(&places[0], &places[count], entries, lineBreak, result);
+    return !result.Failed();
 }

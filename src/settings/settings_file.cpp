@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "platform/ascii.h"
 #include "settings/ini_text.h"
@@ -107,12 +108,14 @@ IniEntry Entry(const char* section, const char* key, ValueKind kind, const Field
     return entry;
 }
 
-// Every key the program writes, in the order written.
-std::vector<IniEntry> SettingsEntries(Unit* list, const GlobalOptions& options) {
-    std::vector<IniEntry> entries;
+// Every key the program writes, in the order written, into `entries` unless
+// it is null; answers how many there are.
+size_t SettingsEntries(Unit* list, const GlobalOptions& options, IniEntry* entries) {
+    size_t count = 0;
     const char* section = kGeneralSection;
     auto add = [&](const char* key, ValueKind kind, const char*, const auto& field) {
-        entries.push_back(Entry(section, key, kind, field));
+        if (entries != nullptr) entries[count] = Entry(section, key, kind, field);
+        ++count;
     };
     VisitGeneralOptions(options, add);
     WalkForward(list, [&](Unit& unit) {
@@ -122,17 +125,18 @@ std::vector<IniEntry> SettingsEntries(Unit* list, const GlobalOptions& options) 
     });
     section = kGeneralSection;
     VisitWindowRect(options, add);
-    return entries;
+    return count;
 }
 
 // Reads the file, puts the settings in and replaces it with the result.
-FileResult SaveOnce(Os& os, const char* file, const std::vector<IniEntry>& entries) {
+FileResult SaveOnce(Os& os, const char* file, const IniEntry* entries, size_t count) {
     char newFile[kPathLength + sizeof kNewFileSuffix];
     std::snprintf(newFile, sizeof newFile, "%s%s", file, kNewFileSuffix);
-    std::string text;
-    FileResult result = os.ReadWholeFile(file, text);   // a missing file is made anew
+    TextBuffer old, text;
+    FileResult result = os.ReadWholeFile(file, old);   // a missing file is made anew
     if (result == FileResult::Done || result == FileResult::Missing)
-        result = os.WriteFileThrough(newFile, SetIniValues(text, entries));
+        result = SetIniValues(old.Data(), old.Size(), entries, count, text) ? os.WriteFileThrough(newFile, text.Data(), text.Size())
+                                                                            : FileResult::Failed;
     if (result == FileResult::Done) result = os.MoveFileOver(newFile, file);
     if (result != FileResult::Done) os.RemoveFile(newFile);
     return result;
@@ -191,9 +195,12 @@ void LoadSettings(Os& os, Unit* list, GlobalOptions& options) {
 FileResult SaveSettings(Os& os, Unit* list, const GlobalOptions& options) {
     const char* file = SettingsFile(options);
     if (file == nullptr) return FileResult::Failed;
-    const std::vector<IniEntry> entries = SettingsEntries(list, options);
+    const size_t count = SettingsEntries(list, options, nullptr);
+    std::unique_ptr<IniEntry[], FreeDeleter> entries(static_cast<IniEntry*>(std::calloc(count, sizeof(IniEntry))));
+    if (entries == nullptr) return FileResult::Failed;
+    SettingsEntries(list, options, entries.get());
     for (int attempt = 1;; ++attempt) {
-        const FileResult result = SaveOnce(os, file, entries);
+        const FileResult result = SaveOnce(os, file, entries.get(), count);
         if (result != FileResult::InUse || attempt == kSaveAttempts) return result;
         os.Pause(kSaveRetryPause);
     }

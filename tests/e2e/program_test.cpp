@@ -233,30 +233,28 @@ TEST_F(E2e, ApplyKilledAtAnyMomentLeavesTheOldFileOrTheNew) {
     std::string old = kGeneral + kCorner, applied, damaged;
     for (int k = 1; k < 40; ++k) old += "[Unit " + std::to_string(k) + "]\r\n; by hand\r\nNote=" + std::string(220, '.') + "\r\n";
     Program program(old);
-    LARGE_INTEGER frequency, start, now;
-    QueryPerformanceFrequency(&frequency);
-    auto elapsed = [&] { return QueryPerformanceCounter(&now), 1e3 * (now.QuadPart - start.QuadPart) / frequency.QuadPart; };
-    std::vector<double> applyMs;   // of three Applies sent: each is done when the call returns
+    DWORD start = 0;
+    std::vector<DWORD> applyMs;   // of three Applies sent: each is done when the call returns
     std::mt19937 random(GetTickCount());
     int counts[3] = {};            // old, new, damaged
     for (int kill = -3; kill < 200; ++kill) {
         program.End(), program.Launch(old, "", program.folder);
         ASSERT_TRUE(Ready(program, 0));
         AtCorner();   // the rectangle Apply writes
-        QueryPerformanceCounter(&start);
+        start = GetTickCount();
         if (kill < 0) {
-            SendMessageTimeoutA(dialog, WM_COMMAND, IDC_APPLY, 0, SMTO_NORMAL, 20000, nullptr), applyMs.push_back(elapsed());
+            SendMessageTimeoutA(dialog, WM_COMMAND, IDC_APPLY, 0, SMTO_NORMAL, 20000, nullptr), applyMs.push_back(GetTickCount() - start);
             std::sort(applyMs.begin(), applyMs.end()), applied = program.Settings();
             continue;
         }
-        const double at = std::uniform_real_distribution<>(0, 3 * applyMs[1] + 5)(random);
+        const DWORD at = std::uniform_int_distribution<DWORD>(0, 3 * applyMs[1] + 5)(random);
         PostMessageA(dialog, WM_COMMAND, IDC_APPLY, 0);
-        while (elapsed() < at) {}
+        while (GetTickCount() - start < at) {}
         program.End();
         const std::string file = program.Settings();
         ++counts[file == old ? 0 : file == applied ? 1 : (damaged = file, 2)];
     }
-    std::printf("Apply %.1f ms; 200 kills: %d old, %d new, %d damaged\n", applyMs[1], counts[0], counts[1], counts[2]);
+    std::printf("Apply %lu ms; 200 kills: %d old, %d new, %d damaged\n", applyMs[1], counts[0], counts[1], counts[2]);
     EXPECT_EQ(0, counts[2]) << "old " << old.size() << " bytes, new " << applied.size() << ", one damaged " << damaged.size();
     EXPECT_TRUE(counts[0] > 0 && counts[1] > 0) << "the kills came too early or too late to tell";
 }

@@ -145,15 +145,16 @@ public:
         result = step >= crashAt ? FileResult::Failed : step == failAt ? failure : FileResult::Done;
         return result == FileResult::Done;
     }
-    FileResult ReadWholeFile(const char* path, std::string& content) override {
+    FileResult ReadWholeFile(const char* path, TextBuffer& content) override {
         FileResult result;
-        content = Step(result) && files.count(path) ? files[path] : "";
+        content.Clear();
+        if (Step(result) && files.count(path)) content.Append(files[path].data(), files[path].size());
         return result != FileResult::Done || files.count(path) ? result : FileResult::Missing;
     }
-    FileResult WriteFileThrough(const char* path, const std::string& content) override {
+    FileResult WriteFileThrough(const char* path, const char* data, size_t size) override {
         FileResult result;
-        for (size_t at = 0; at < content.size() + 4096; at += 4096)   // made (or emptied), then 4 KiB at a time
-            if (Step(result)) files[path] = content.substr(0, at); else return result;
+        for (size_t at = 0; at < size + 4096; at += 4096)   // made (or emptied), then 4 KiB at a time
+            if (Step(result)) files[path].assign(data, std::min(at, size)); else return result;
         return Step(result), result;   // the flush
     }
     FileResult MoveFileOver(const char* from, const char* to) override {

@@ -71,14 +71,14 @@ TEST(Win32Settings, LoadedAsWrittenSavedAsHeld) {
     char folder[MAX_PATH];
     const std::string path = std::string(folder, GetTempPathA(MAX_PATH, folder)) + "Blinkwatch.ini";
     std::ofstream(path, std::ios::binary) << "; mine\r\n[generaloptions]\r\npollinterval = abc\r\nColor_ram_blue=300\r\n"
-        "Pollintervalmeters=+12a\r\nStartwithosdelay=4294967301\r\nColor_cpu_red=- 3\r\nWindowPosLeft=4294967288\r\n"
+        "Pollintervalmeters=+12a\r\nStartwithosdelay=4294967301\r\nColor_cpu_red=- 3\r\nWindowPosLeft=4294967288\r\nWindowPosTop=-20\r\n"
         "StartWithOs=nO\r\n[\\\\.\\c:]\r\n  ENABLED =  \r\nTrayicon=0\r\nParallelPortReadMask=0x0F\r\n";
     std::strcpy(held.SettingsPath, path.c_str()), std::strcpy(loaded.SettingsPath, path.c_str());
     LoadSettings(os, copies, loaded);
     const Unit& c = *FindUnitByName(copies, "\\\\.\\C:");
-    EXPECT_EQ((std::vector<int64_t>{0, 44, 12, 5, 0, -8, 0, 1, 1, 1, 0}), (std::vector<int64_t>{loaded.Pollinterval,
+    EXPECT_EQ((std::vector<int64_t>{0, 44, 12, 5, 0, -8, -20, 0, 1, 1, 1, 0}), (std::vector<int64_t>{loaded.Pollinterval,
               loaded.Color_ram_blue, loaded.Pollintervalmeters, loaded.Startwithosdelay, loaded.Color_cpu_red, loaded.WindowPosLeft,
-              loaded.StartWithOs, loaded.AlternativeIcons, c.enabled, c.showInTray, c.parallelPortReadMask}));
+              loaded.WindowPosTop, loaded.StartWithOs, loaded.AlternativeIcons, c.enabled, c.showInTray, c.parallelPortReadMask}));
 
     held.StartWithOs = held.ShowCPUUsage = held.ShowCPUUsageMulti = held.ShowFreeMem = held.SingleIconMode = 1;
     held.KeyboardLED = held.Staticicon = 1, held.Color_background_green = 7, held.WindowPosLeft = -8;

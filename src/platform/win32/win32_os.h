@@ -30,8 +30,8 @@ public:
     // --- Settings file and Run value (win32_os_settings.cpp) ---
     void ReadProfileValue(const char* section, const char* key, const char* fallback,
                           char* buffer, uint32_t size, const char* path) override;
-    FileResult ReadWholeFile(const char* path, std::string& content) override;
-    FileResult WriteFileThrough(const char* path, const std::string& content) override;
+    FileResult ReadWholeFile(const char* path, TextBuffer& content) override;
+    FileResult WriteFileThrough(const char* path, const char* data, size_t size) override;
     FileResult MoveFileOver(const char* from, const char* to) override;
     void RemoveFile(const char* path) override;
     void Pause(uint32_t milliseconds) override;

@@ -36,30 +36,29 @@ FileResult Close(HANDLE file, DWORD error) {
 
 }  // namespace
 
-FileResult Win32Os::ReadWholeFile(const char* path, std::string& content) {
-    content.clear();
+FileResult Win32Os::ReadWholeFile(const char* path, TextBuffer& content) {
+    content.Clear();
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return ResultOf(GetLastError());
-    DWORD high = 0, size = GetFileSize(file, &high), error = ERROR_SUCCESS;
+    DWORD high = 0, size = GetFileSize(file, &high), error = ERROR_SUCCESS, read = 0;
+    char* room = nullptr;
     if (size == INVALID_FILE_SIZE && GetLastError() != ERROR_SUCCESS) error = GetLastError();
-    else if (high != 0 || size > (1u << 20)) error = ERROR_NOT_ENOUGH_MEMORY;   // not a settings file
-    content.resize(error == ERROR_SUCCESS ? size : 0);
-    DWORD read = 0;
-    if (size != 0 && error == ERROR_SUCCESS && !ReadFile(file, &content[0], size, &read, nullptr))
-        error = GetLastError();
-    content.resize(read);   // a file that shrank meanwhile reads as far as it goes
+    else if (high != 0 || size > (1u << 20) || (room = content.Room(size)) == nullptr)
+        error = ERROR_NOT_ENOUGH_MEMORY;   // not a settings file, or no memory for it
+    else if (size != 0 && !ReadFile(file, room, size, &read, nullptr)) error = GetLastError();
+    content.Grow(read);   // a file that shrank meanwhile reads as far as it goes
     return Close(file, error);
 }
 
-FileResult Win32Os::WriteFileThrough(const char* path, const std::string& content) {
+FileResult Win32Os::WriteFileThrough(const char* path, const char* data, size_t size) {
     HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return ResultOf(GetLastError());
     DWORD error = ERROR_SUCCESS;
-    for (size_t done = 0; done < content.size() && error == ERROR_SUCCESS;) {
+    for (size_t done = 0; done < size && error == ERROR_SUCCESS;) {
         DWORD written = 0;
-        const DWORD part = static_cast<DWORD>(std::min<size_t>(content.size() - done, 1u << 20));
-        if (!WriteFile(file, content.data() + done, part, &written, nullptr)) error = GetLastError();
+        const DWORD part = static_cast<DWORD>(std::min<size_t>(size - done, 1u << 20));
+        if (!WriteFile(file, data + done, part, &written, nullptr)) error = GetLastError();
         else if (written == 0) error = ERROR_DISK_FULL;
         done += written;
     }
