@@ -10,6 +10,23 @@ namespace {
 
 constexpr uint32_t kWarningBoxStyle = 0x30;   // MB_ICONWARNING
 
+// What the user can do about a file that could not be written.
+const char* SaveAdvice(FileResult result) {
+    switch (result) {
+    case FileResult::ReadOnly:
+        return "The file is read-only: untick Read-only in its Properties, then Apply again.";
+    case FileResult::InUse:
+        return "Another program holds the file open: close it there, then Apply again.";
+    case FileResult::Denied:
+        return "You may not write to that folder (Program Files, for one): move Blinkwatch to a folder of your own, "
+               "or give yourself the right to write there, then Apply again.";
+    case FileResult::DiskFull:
+        return "The disk is full: make room on it, then Apply again.";
+    default:
+        return "Apply again once the file can be written.";
+    }
+}
+
 }  // namespace
 
 void RunActivityTick(WindowHandle dialog, DialogState& state) {
@@ -29,13 +46,12 @@ void PrepareMonitoringStart(DialogState& state) {
 }
 
 void ApplySettings(WindowHandle dialog, DialogState& state) {
-    SaveResult result = SaveSettings(*state.os, state.CurrentUnit, state.options);
-    if (result == SaveResult::Saved) return;
+    const FileResult result = SaveSettings(*state.os, state.CurrentUnit, state.options);
+    if (result == FileResult::Done) return;
     const char* file = state.options.SettingsPath[0] != '\0' ? state.options.SettingsPath : kSettingsFileName;
-    const char* outcome = result == SaveResult::NothingWritten
-                              ? "The settings in that file stay as they were."
-                              : "That file now holds only part of the new settings: Apply again to write them all.";
-    char text[kPathLength + 160];
-    std::snprintf(text, sizeof text, "Blinkwatch could not write its settings to\n%s\n\n%s", file, outcome);
+    char text[kPathLength + 320];
+    std::snprintf(text, sizeof text,
+                  "Blinkwatch could not write its settings to\n%s\n\nThe settings in that file stay as they were. %s",
+                  file, SaveAdvice(result));
     state.os->ShowMessageBox(dialog, text, "Blinkwatch", kWarningBoxStyle);
 }

@@ -15,8 +15,8 @@ void RunActivityTick(WindowHandle dialog, DialogState& state);
 // meter graphs.
 void PrepareMonitoringStart(DialogState& state);
 
-// Writes the settings file. A file that cannot be written (a folder the user
-// may not write to, another program holding it) is said, not passed over: the
-// next start would quietly come back with other settings. The box says what
-// the file holds then.
+// Writes the settings file. A file that cannot be written (read-only, in a
+// folder the user may not write to, held open by another program, on a full
+// disk) is said, not passed over: the next start would quietly come back with
+// the old settings. The box says what the user can do about it.
 void ApplySettings(WindowHandle dialog, DialogState& state);

@@ -9,8 +9,20 @@
 #include "platform/if_table.h"
 #include "platform/indicator_types.h"
 #include "platform/sampling_records.h"
+#include "platform/text_buffer.h"
 
 constexpr size_t kPathLength = 260;   // the platform's MAX_PATH
+
+// How a file service ended, by what the user can do about it.
+enum class FileResult {
+    Done,
+    Missing,    // no such file (or folder)
+    ReadOnly,   // the file's read-only attribute is set
+    InUse,      // another program holds the file open
+    Denied,     // the user may not write there (a protected folder)
+    DiskFull,
+    Failed,     // anything else
+};
 
 class Os {
 public:
@@ -66,10 +78,21 @@ public:
     // or key is missing. Sections and keys are matched without regard to case.
     virtual void ReadProfileValue(const char* section, const char* key, const char* fallback,
                                   char* buffer, uint32_t size, const char* path) = 0;
-    // Sets `key` in `section` of `path` to `value`, creating the file, the
-    // section and the key as needed. False when the file cannot be written.
-    virtual bool WriteProfileValue(const char* section, const char* key, const char* value,
-                                   const char* path) = 0;
+    // The whole content of the file at `path`, byte for byte; other programs
+    // may keep reading and writing it meanwhile. A file of over 1 MiB fails.
+    virtual FileResult ReadWholeFile(const char* path, TextBuffer& content) = 0;
+    // Creates `path`, or empties the file there, writes the `size` bytes of
+    // `data` into it and flushes it to the disk before closing it. A failure
+    // may leave part of them in the file.
+    virtual FileResult WriteFileThrough(const char* path, const char* data, size_t size) = 0;
+    // Renames `from` to `to` in one step, replacing the file `to` if there is
+    // one, and returns once the change is on the disk. Refuses to replace a
+    // read-only file; either file stays as it was when the rename fails.
+    virtual FileResult MoveFileOver(const char* from, const char* to) = 0;
+    // Deletes a file; a missing one is no error.
+    virtual void RemoveFile(const char* path) = 0;
+    // Waits about this many milliseconds.
+    virtual void Pause(uint32_t milliseconds) = 0;
     // The full path of the running executable into a buffer of kPathLength
     // characters. False, with an empty buffer, when it cannot be read whole.
     virtual bool QueryModulePath(char* buffer) = 0;

@@ -2,11 +2,19 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "platform/ascii.h"
+#include "settings/ini_text.h"
 #include "units/unit_list.h"
 
 namespace {
+
+constexpr int kSaveAttempts = 5;            // while another program holds the file open,
+constexpr uint32_t kSaveRetryPause = 100;   // ms between the attempts
+// The new file, written beside the old one; one that a crash left is
+// overwritten by the next save and never read.
+constexpr char kNewFileSuffix[] = ".new";
 
 enum class ValueKind { YesNo, Number, Byte };
 
@@ -109,14 +117,47 @@ void LoadHandAddedOptions(Os& os, const char* file, GlobalOptions& options) {
 }
 
 template <class Field>
-bool SaveValue(Os& os, const char* file, const char* section, const char* key, ValueKind kind,
-               const Field& field) {
-    char text[16];
+IniEntry Entry(const char* section, const char* key, ValueKind kind, const Field& field) {
+    IniEntry entry{section, key, {}};
     if (kind == ValueKind::YesNo)
-        std::snprintf(text, sizeof text, "%s", field != 0 ? "Yes" : "No");
+        std::snprintf(entry.value, sizeof entry.value, "%s", field != 0 ? "Yes" : "No");
     else
-        std::snprintf(text, sizeof text, "%u", static_cast<unsigned>(static_cast<uint32_t>(field)));
-    return os.WriteProfileValue(section, key, text, file);
+        std::snprintf(entry.value, sizeof entry.value, "%u", static_cast<unsigned>(static_cast<uint32_t>(field)));
+    return entry;
+}
+
+// Every key the program writes, in the order written, into `entries` unless
+// it is null; answers how many there are.
+size_t SettingsEntries(Unit* list, const GlobalOptions& options, IniEntry* entries) {
+    size_t count = 0;
+    const char* section = kGeneralSection;
+    auto add = [&](const char* key, ValueKind kind, const char*, const auto& field) {
+        if (entries != nullptr) entries[count] = Entry(section, key, kind, field);
+        ++count;
+    };
+    VisitGeneralOptions(options, add);
+    WalkForward(list, [&](Unit& unit) {
+        if (unit.name[0] == '\0') return;   // the start marker: nothing reads its keys
+        section = unit.name;
+        VisitUnitOptions(unit, add);
+    });
+    section = kGeneralSection;
+    VisitWindowRect(options, add);
+    return count;
+}
+
+// Reads the file, puts the settings in and replaces it with the result.
+FileResult SaveOnce(Os& os, const char* file, const IniEntry* entries, size_t count) {
+    char newFile[kPathLength + sizeof kNewFileSuffix];
+    std::snprintf(newFile, sizeof newFile, "%s%s", file, kNewFileSuffix);
+    TextBuffer old, text;
+    FileResult result = os.ReadWholeFile(file, old);   // a missing file is made anew
+    if (result == FileResult::Done || result == FileResult::Missing)
+        result = SetIniValues(old.Data(), old.Size(), entries, count, text) ? os.WriteFileThrough(newFile, text.Data(), text.Size())
+                                                                            : FileResult::Failed;
+    if (result == FileResult::Done) result = os.MoveFileOver(newFile, file);
+    if (result != FileResult::Done) os.RemoveFile(newFile);
+    return result;
 }
 
 }  // namespace
@@ -170,24 +211,16 @@ void LoadSettings(Os& os, Unit* list, GlobalOptions& options) {
     VisitWindowRect(options, load);
 }
 
-SaveResult SaveSettings(Os& os, Unit* list, const GlobalOptions& options) {
+FileResult SaveSettings(Os& os, Unit* list, const GlobalOptions& options) {
     const char* file = SettingsFile(options);
-    if (file == nullptr) return SaveResult::NothingWritten;
-    const char* section = kGeneralSection;
-    SaveResult result = SaveResult::Saved;
-    bool first = true;
-    auto save = [&](const char* key, ValueKind kind, const char*, const auto& field) {
-        // The first failure ends the save: the file cannot be written now.
-        if (result == SaveResult::Saved && !SaveValue(os, file, section, key, kind, field))
-            result = first ? SaveResult::NothingWritten : SaveResult::PartlyWritten;
-        first = false;
-    };
-    VisitGeneralOptions(options, save);
-    WalkForward(list, [&](Unit& unit) {
-        section = unit.name;
-        VisitUnitOptions(unit, save);
-    });
-    section = kGeneralSection;
-    VisitWindowRect(options, save);
-    return result;
+    if (file == nullptr) return FileResult::Failed;
+    const size_t count = SettingsEntries(list, options, nullptr);
+    std::unique_ptr<IniEntry[], FreeDeleter> entries(static_cast<IniEntry*>(std::calloc(count, sizeof(IniEntry))));
+    if (entries == nullptr) return FileResult::Failed;
+    SettingsEntries(list, options, entries.get());
+    for (int attempt = 1;; ++attempt) {
+        const FileResult result = SaveOnce(os, file, entries.get(), count);
+        if (result != FileResult::InUse || attempt == kSaveAttempts) return result;
+        os.Pause(kSaveRetryPause);
+    }
 }

@@ -27,15 +27,14 @@ void BuildSettingsPath(Os& os, GlobalOptions& options);
 // options only. Without a settings path only the defaults are loaded.
 void LoadSettings(Os& os, Unit* list, GlobalOptions& options);
 
-enum class SaveResult {
-    Saved,            // every key written
-    NothingWritten,   // no settings path, or the first write failed: the file is as it was
-    PartlyWritten,    // a later write failed: the file holds only part of the new settings
-};
-
-// Writes every global option but the dialog rectangle, every Unit's section,
-// then the rectangle. Nothing more is tried after the first write that fails.
-SaveResult SaveSettings(Os& os, Unit* list, const GlobalOptions& options);
+// Writes every global option, every Unit's section (not the start marker's,
+// whose name is empty) and the dialog rectangle into the file at
+// options.SettingsPath, replacing the file in one step: a new file with the
+// whole text is written beside it and renamed over it. Everything else in the
+// file is kept as it was. Whatever fails or ends the program on the way, the
+// file is the old one or the new one, whole; a failure leaves it as it was.
+// A file that another program holds open is tried again a few times.
+FileResult SaveSettings(Os& os, Unit* list, const GlobalOptions& options);
 
 // The value rules, on text as the profile returns it.
 // yes/no: false only for "no" in any letter case; anything else, empty

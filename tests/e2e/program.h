@@ -14,21 +14,24 @@ struct Program {
         static int count = 0;
         folder = (std::filesystem::temp_directory_path() / ("blinkwatch-e2e-" + std::to_string(++count))).string();
         std::filesystem::create_directory(folder);
-        std::string exe = folder + "\\blinkwatch.exe", line = "\"" + exe + "\" " + arguments;
         const char* tested = std::getenv("BLINKWATCH_EXE");
-        if (tested == nullptr || !CopyFileA(("Z:" + std::string(tested)).c_str(), exe.c_str(), FALSE)) return;
-        std::ofstream(folder + "\\Blinkwatch.ini", std::ios::binary) << settings;
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        if (current.empty()) current = folder;
-        CreateProcessA(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, current.c_str(), &startup, &process);
+        if (tested == nullptr || !CopyFileA(("Z:" + std::string(tested)).c_str(), (folder + "\\blinkwatch.exe").c_str(), FALSE)) return;
+        Launch(settings, arguments, current.empty() ? folder : current);
     }
     ~Program() {
-        TerminateProcess(process.hProcess, 99);   // no effect once it has ended
-        WaitForSingleObject(process.hProcess, 5000);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+        End();
         std::filesystem::remove_all(folder, ignored);
+    }
+    void Launch(const std::string& settings, const std::string& arguments, const std::string& current) {   // anew
+        std::ofstream(folder + "\\Blinkwatch.ini", std::ios::binary) << settings;
+        std::string exe = folder + "\\blinkwatch.exe", line = "\"" + exe + "\" " + arguments;
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        CreateProcessA(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, current.c_str(), &startup, &process);
+    }
+    void End() {   // killed, as from the task manager; no effect once it has ended
+        TerminateProcess(process.hProcess, 99), WaitForSingleObject(process.hProcess, 5000);
+        CloseHandle(process.hThread), CloseHandle(process.hProcess), process = {};
     }
 
     HWND Window(const char* title) const {   // the program's dialog box of this title, once it is there

@@ -102,13 +102,13 @@ TEST(DialogActions, TicksAfterAnIconSetChangeAndAQuitAndApplyThatFails) {
     os.whileBoxOpen = [&] { RunActivityTick(nullptr, state), state.closing = true, RemoveTrayIcons(os, nullptr, list.end); };
     RunActivityTick(nullptr, state);
     EXPECT_EQ(std::vector<std::string>{"delete 100"}, os.tray) << "no icon added after quitting";
-    // Apply says what the file holds when a write fails: the first one, or a later one.
-    std::strcpy(state.options.SettingsPath, "C:\\B.ini"), os.whileBoxOpen = nullptr;
-    for (size_t failsAt : {0, 9}) os.profileFailsAt = failsAt, ApplySettings(nullptr, state);
-    const std::string box = "Blinkwatch could not write its settings to\nC:\\B.ini\n\n";
-    EXPECT_EQ((std::vector<std::string>{box + "The settings in that file stay as they were.|Blinkwatch|48",
-                                        box + "That file now holds only part of the new settings: Apply again to write them all.|Blinkwatch|48"}),
-              std::vector<std::string>(os.boxes.end() - 2, os.boxes.end()));
+    // Apply says which file it could not write, and what to do, a different thing for each cause; saved, nothing.
+    std::strcpy(state.options.SettingsPath, "C:\\B.ini"), os.whileBoxOpen = nullptr, os.boxes.clear();
+    for (FileResult cause : {FileResult::Done, FileResult::ReadOnly, FileResult::Denied, FileResult::DiskFull, FileResult::Failed})
+        os.steps = 0, os.failAt = 1, os.failure = cause, ApplySettings(nullptr, state);   // the new file not made
+    os.failAt = -1, os.heldOpen = 1000, ApplySettings(nullptr, state);
+    ASSERT_EQ(5u, std::set<std::string>(os.boxes.begin(), os.boxes.end()).size());
+    for (const std::string& box : os.boxes) EXPECT_EQ(0u, box.find("Blinkwatch could not write its settings to\nC:\\B.ini\n"));
 }
 
 // With MeterStyle=Graph a meter shows one column per tick of the load timer, newest at the right, each in the colour of

@@ -39,9 +39,13 @@ public:
     int answer = 7;                                   // the user's button (IDNO)
     std::function<void()> whileBoxOpen;
     std::vector<std::string> boxes, commands;         // "text|caption|style"
-    std::map<std::string, std::string> profile;       // Key(section, name) -> value
-    size_t profileFailsAt = SIZE_MAX;                 // writes from this one on fail (counted from 0)
-    std::vector<std::string> profileWrites;           // keys asked to be written, in order
+    // Files by path. Every step of the file services counts, from 0: a read, making a file, each 4 KiB
+    // written, the flush, a rename, a deletion. At `failAt` the step fails with `failure`; from `crashAt`
+    // on the program is gone and nothing more happens. The next `heldOpen` renames find the target in use.
+    std::map<std::string, std::string> files;
+    int steps = 0, failAt = -1, crashAt = INT32_MAX, heldOpen = 0;
+    FileResult failure = FileResult::Failed;
+    std::vector<uint32_t> pauses;
     std::string modulePath = "C:\\Blinkwatch\\blinkwatch.exe";   // "" cannot be read
     std::vector<std::string> tray;                    // "add 100 <icon> <tip>", "tip 100 <tip>", "delete 100"
     std::map<uint32_t, std::pair<std::string, std::string>> trayIcons;   // what the shell shows: image, tip
@@ -63,10 +67,6 @@ public:
     std::map<std::string, int> calls;                 // platform calls of a timer tick, by service
     MeterStyle lastMeter{};                           // the look of the last meter drawn
 
-    static std::string Key(std::string section, const std::string& name) {   // case folded
-        for (char& c : section += "\n" + name) c = LowerAscii(c);
-        return section;
-    }
     // An icon as tray calls describe it: "147" for a program icon, "C on 147"
     // or "meter <text> <bar %> <r/g/b> <r/g/b> on <icon>" for a live drawn one, "none".
     std::string IconName(IconHandle icon) const {
@@ -140,16 +140,33 @@ public:
         return answer;
     }
     void RunCommand(const char* command) override { commands.push_back(command); }
-    void ReadProfileValue(const char* section, const char* key, const char* fallback, char* buffer,
-                          uint32_t size, const char*) override {
-        auto found = profile.find(Key(section, key));
-        std::snprintf(buffer, size, "%s", found != profile.end() ? found->second.c_str() : fallback);
+    void ReadProfileValue(const char*, const char*, const char* fallback, char* buffer, uint32_t size, const char*) override {
+        std::snprintf(buffer, size, "%s", fallback);   // what a file holds is read under Wine
     }
-    bool WriteProfileValue(const char* section, const char* key, const char* value, const char*) override {
-        profileWrites.push_back(Key(section, key));
-        if (profileWrites.size() > profileFailsAt) return false;
-        return profile[Key(section, key)] = value, true;
+    bool Step(FileResult& result) {   // whether the step happens
+        const int step = steps++;
+        result = step >= crashAt ? FileResult::Failed : step == failAt ? failure : FileResult::Done;
+        return result == FileResult::Done;
     }
+    FileResult ReadWholeFile(const char* path, TextBuffer& content) override {
+        FileResult result;
+        content.Clear();
+        if (Step(result) && files.count(path)) content.Append(files[path].data(), files[path].size());
+        return result != FileResult::Done || files.count(path) ? result : FileResult::Missing;
+    }
+    FileResult WriteFileThrough(const char* path, const char* data, size_t size) override {
+        FileResult result;
+        for (size_t at = 0; at < size + 4096; at += 4096)   // made (or emptied), then 4 KiB at a time
+            if (Step(result)) files[path].assign(data, std::min(at, size)); else return result;
+        return Step(result), result;   // the flush
+    }
+    FileResult MoveFileOver(const char* from, const char* to) override {
+        FileResult result;
+        if (Step(result) && heldOpen > 0) return --heldOpen, FileResult::InUse;
+        return result == FileResult::Done ? (files[to] = files[from], files.erase(from), result) : result;
+    }
+    void RemoveFile(const char* path) override { if (FileResult result; Step(result)) files.erase(path); }
+    void Pause(uint32_t milliseconds) override { pauses.push_back(milliseconds); }
     bool QueryModulePath(char* buffer) override { return std::snprintf(buffer, kPathLength, "%s", modulePath.c_str()) > 0; }
     void WriteUserRegistryString(const char*, const char*, const char*) override {}
     void DeleteUserRegistryValue(const char*, const char*) override {}

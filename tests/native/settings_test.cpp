@@ -1,80 +1,83 @@
-// The value rules, the defaults and the path; the file on disk and a round trip through it are checked under Wine.
+// The new file's text, a save that fails or is cut off at each step, the path; the profile functions reading
+// the file, and back what a save wrote, are checked under Wine.
+#include <numeric>
+
 #include "fake_os.h"
+#include "settings/ini_text.h"
 #include "settings/settings_file.h"
 
-TEST(Settings, LoadTakesDefaultsAndTheFilesValuesSaveWritesEveryKey) {
-    FakeOs os;
-    TestList list;
-    GlobalOptions o{};
-    std::strcpy(o.SettingsPath, "C:\\Blinkwatch\\Blinkwatch.ini");
-    Unit& drive = list.Add("\\\\.\\PHYSICALDRIVE0", DRIVE_NO_ROOT_DIR);
-    Unit& cpu = list.Add("CPU Usage", UNIT_CPU);
-    Unit& nic = list.Add("NIC #0 Usage", UNIT_NIC);
-    list.end->enabled = 77;   // the end marker is neither loaded nor saved
-    o.Pollinterval = 9;       // what the record held before plays no part
-    cpu.showInTray = 0;
-    // By kind: a number from its leading digits modulo 2^32, a byte its low 8 bits, no hexadecimal;
-    // a yes/no false only for "no" in any letter case.
-    const char* values[][3] = {
-        {"generaloptions", "pollinterval", "abc"}, {"GENERALOPTIONS", "Color_ram_blue", "300"},
-        {"GENERALOPTIONS", "Pollintervalmeters", " \t+12abc"}, {"GENERALOPTIONS", "Startwithosdelay", "4294967301"},
-        {"GENERALOPTIONS", "StartWithOs", "no "}, {"GENERALOPTIONS", "Color_cpu_red", "- 3"},
-        {"GENERALOPTIONS", "WindowPosLeft", "4294967288"}, {"GENERALOPTIONS", "AlternativeIcons", "NO"}, {"GENERALOPTIONS", "WindowPosTop", "-20"},
-        {"\\\\.\\PHYSICALDRIVE0", "Enabled", ""}, {"\\\\.\\PHYSICALDRIVE0", "ParallelPortReadMask", "15"},
-        {"\\\\.\\PHYSICALDRIVE0", "ParallelPortWriteMask", "0x0F"}, {"NIC #0 Usage", "ParallelPortReadMask", "256"},
-        {"NIC #0 Usage", "ParallelPortSeparateRW", "Yes"}, {"", "Trayicon", "No"}};   // the start marker's section
-    for (const auto& v : values) os.profile[FakeOs::Key(v[0], v[1])] = v[2];
-    LoadSettings(os, &cpu, o);
-    char fields[256];
-    std::snprintf(fields, sizeof fields, "%d %d %u %u %d %d %d %d %d %d %d %d %d %d %d %d", o.StartWithOs,
-                  o.Startwithosdelay, o.Pollinterval, o.Pollintervalmeters, o.AlternativeIcons, o.Color_cpu_dynamic,
-                  o.Color_cpu_red, o.Color_cpu_green, o.Color_ram_blue, o.Color_vram_red, o.Color_background_green,
-                  o.Color_background_blue, o.WindowPosTop, o.WindowPosLeft, o.WindowPosRight, o.WindowPosBottom);
-    EXPECT_STREQ("1 5 0 12 0 1 0 128 44 228 0 64 -20 -8 630 510", fields);
-    std::string units;
-    WalkAll(list.end, [&](Unit& u) {
-        std::snprintf(fields, sizeof fields, "%d %d %d %d %d,", u.enabled, u.showInTray, u.parallelPortEnabled,
-                      u.parallelPortReadMask, u.parallelPortWriteMask);
-        units += fields;
-    });
-    EXPECT_EQ("0 0 0 0 0,1 1 0 15 0,0 1 0 0 0,0 1 0 0 0,77 1 0 0 0,", units);
-    EXPECT_TRUE(os.profileWrites.empty()) << "loading writes nothing";
-    // Keys a user adds by hand: on only for their one word, in any letter case; never written (below).
-    for (auto [meter, stable, on] : {std::tuple{"GrApH", "YES", "11"}, {"graphs", "yes please", "00"}, {"Bar", "", "00"}}) {
-        os.profile[FakeOs::Key(kGeneralSection, "MeterStyle")] = meter, os.profile[FakeOs::Key(kGeneralSection, "StableTrayIds")] = stable;
-        LoadSettings(os, nullptr, o);
-        EXPECT_EQ(on, std::to_string(o.MeterStyle == kMeterGraph) + std::to_string(o.StableTrayIds)) << meter << " " << stable;
-    }
+// The first section and key of a name count, in any letter case and spacing; lines before any section, later
+// namesakes, comments and unknown keys stay as written. Line breaks, a missing last one, a UTF-8 mark.
+TEST(Settings, NewTextKeepsWhatTheUserWrote) {
+    const std::vector<IniEntry> entries = {{"GENERALOPTIONS", "Pollinterval", "100"}, {"GENERALOPTIONS", "StartWithOs", "Yes"},
+                                           {"CPU Usage", "Enabled", "No"}, {"CPU Usage", "Trayicon", "Yes"}};
+    const struct { std::string file, expected; } cases[] = {
+        {"", "[GENERALOPTIONS]\r\nPollinterval=100\r\nStartWithOs=Yes\r\n[CPU Usage]\r\nEnabled=No\r\nTrayicon=Yes\r\n"},
+        {"; mine\r\nPollinterval=7\r\n[generaloptions] ; too\r\n  POLLINTERVAL \t=  250  \r\npollinterval=300\r\n;StartWithOs=No\r\n"
+         "Future=1\r\n\r\n \r\n[Other]\r\nStartWithOs=No\r\n[GENERALOPTIONS]\r\nStartWithOs=No\r\n[cpu usage]\r\nXnabled=1\r\nenabled",
+         "; mine\r\nPollinterval=7\r\n[generaloptions] ; too\r\n  POLLINTERVAL \t=  100\r\npollinterval=300\r\n;StartWithOs=No\r\n"
+         "Future=1\r\nStartWithOs=Yes\r\n\r\n \r\n[Other]\r\nStartWithOs=No\r\n[GENERALOPTIONS]\r\nStartWithOs=No\r\n[cpu usage]\r\n"
+         "Xnabled=1\r\nenabled=No\r\nTrayicon=Yes\r\n"},
+        {"\xEF\xBB\xBF[CPU Usage]\nTrayicon= No\n ENABLED \n[GENERALOPTIONS]\nStartWithOs = No",
+         "\xEF\xBB\xBF[CPU Usage]\nTrayicon= Yes\n ENABLED=No\n[GENERALOPTIONS]\nStartWithOs = Yes\nPollinterval=100\n"},
+        {";\n[GENERALOPTIONS]\n[CPU Usage]\n", ";\n[GENERALOPTIONS]\nPollinterval=100\nStartWithOs=Yes\n[CPU Usage]\nEnabled=No\nTrayicon=Yes\n"}};
+    auto set = [&](const std::string& file) {
+        TextBuffer text;
+        EXPECT_TRUE(SetIniValues(file.data(), file.size(), entries.data(), entries.size(), text));
+        return std::string(text.Data(), text.Size());
+    };
+    for (const auto& c : cases) EXPECT_EQ(std::make_pair(c.expected, c.expected), std::make_pair(set(c.file), set(c.expected))) << c.file;
+}
 
-    drive.parallelPortEnabled = 1, nic.parallelPortWriteMask = 200;
-    EXPECT_EQ(SaveResult::Saved, SaveSettings(os, list.end, o));
-    EXPECT_EQ(28u + 4 * 6, os.profileWrites.size()) << "every key, none for the end marker";
-    EXPECT_EQ("Yes 200 4294967288", os.profile[FakeOs::Key(drive.name, "ParallelPortSeparateRW")] + " " +
-                                        os.profile[FakeOs::Key(nic.name, "ParallelPortWriteMask")] + " " +
-                                        os.profile[FakeOs::Key("GENERALOPTIONS", "WindowPosLeft")]);
-    EXPECT_EQ(FakeOs::Key(kGeneralSection, "WindowPosBottom"), os.profileWrites.back()) << "the rectangle last";
-    for (size_t failsAt : {0, 1, 51}) {   // the first write refused leaves the file as it was, a later one does not
-        os.profileFailsAt = failsAt, os.profileWrites.clear();
-        EXPECT_EQ(failsAt == 0 ? SaveResult::NothingWritten : SaveResult::PartlyWritten, SaveSettings(os, list.end, o));
-        EXPECT_EQ(failsAt + 1, os.profileWrites.size()) << "nothing more is tried after a write that failed";
+// Cut off (the program killed) or failing at every step of the file services in turn, the settings file is the
+// old one or the new one, whole; a failure leaves it as it was and the new file gone, left by a crash or not.
+TEST(Settings, SaveLeavesTheOldFileOrTheNewAtEveryStep) {
+    TestList list;
+    list.Add("\\\\.\\PHYSICALDRIVE0", DRIVE_NO_ROOT_DIR).parallelPortEnabled = 1;
+    GlobalOptions o{};
+    const std::string path = "C:\\B\\Blinkwatch.ini", newFile = path + ".new";
+    const std::string old = "[GENERALOPTIONS]\r\n;" + std::string(9000, 'x') + "\r\nStartWithOs=Yes\r\n";
+    auto save = [&](FakeOs& os) {   // the result, whether the new file is gone, the file
+        std::strcpy(o.SettingsPath, path.c_str()), os.files = {{path, old}, {newFile, "left by a crash"}};
+        const FileResult result = SaveSettings(os, list.end, o);
+        return std::make_tuple(result, os.files.count(newFile) == 0, os.files[path]);
+    };
+    FakeOs clean;
+    const auto [result, gone, saved] = save(clean);
+    ASSERT_EQ(std::make_pair(FileResult::Done, true), std::make_pair(result, gone));
+    EXPECT_TRUE(saved.find("[GENERALOPTIONS]\r\n;x") == 0 && saved.find("[]") == std::string::npos) << "nothing for the markers";
+    EXPECT_NE(std::string::npos, saved.find("ParallelPortSeparateRW=Yes\r\n")) << "the port switch, once more";
+    EXPECT_EQ(28 + 6, std::count(saved.begin(), saved.end(), '=')) << "every global option, every key of the drive";
+    int outcomes[2] = {};
+    for (int step = 0; step <= clean.steps; ++step) {   // the last one: cut off after the rename
+        FakeOs cut, failing;
+        cut.crashAt = step, failing.failAt = step, failing.failure = FileResult::DiskFull;
+        const std::string file = std::get<2>(save(cut));
+        EXPECT_TRUE(file == old || file == saved) << "cut off at step " << step;
+        ++outcomes[file == saved];
+        if (step < clean.steps) { EXPECT_EQ(std::make_tuple(FileResult::DiskFull, true, old), save(failing)) << step; }
     }
-    os.profile.clear(), os.profileFailsAt = SIZE_MAX, o.SettingsPath[0] = '\0';
-    EXPECT_EQ(SaveResult::NothingWritten, SaveSettings(os, list.end, o));
-    LoadSettings(os, nullptr, o);
-    EXPECT_EQ(std::make_pair(true, 100u), std::make_pair(os.profile.empty(), o.Pollinterval)) << "no path: nothing written, defaults";
+    EXPECT_TRUE(outcomes[0] > 2 && outcomes[1] > 0) << "cut off before and after the rename";
+    // A file held open is tried again, for a while.
+    FakeOs briefly, held, pathless;
+    briefly.heldOpen = 2, held.heldOpen = 1000;
+    EXPECT_EQ(std::make_tuple(FileResult::Done, true, saved), save(briefly));
+    EXPECT_EQ(std::make_tuple(FileResult::InUse, true, old), save(held));
+    const uint32_t waited = std::accumulate(held.pauses.begin(), held.pauses.end(), 0u);
+    EXPECT_TRUE(waited >= 200 && waited <= 1000) << waited << " ms";
+    o.SettingsPath[0] = '\0';
+    EXPECT_EQ(std::make_pair(FileResult::Failed, 0), std::make_pair(SaveSettings(pathless, list.end, o), pathless.steps));
 }
 
 TEST(Settings, FileBesideTheProgram) {
     const struct { std::string module, settings; } paths[] = {
         {"C:\\Tools\\blinkwatch.exe", "C:\\Tools\\Blinkwatch.ini"}, {"C:\\blinkwatch.exe", "C:\\Blinkwatch.ini"}, {"b.exe", "Blinkwatch.ini"},
-        {"\\\\server\\share\\bw\\x.exe", "\\\\server\\share\\bw\\Blinkwatch.ini"},
-        {"C:\\" + std::string(250, 'd') + "\\b.exe", ""},   // would not fit: no file at all
-        {"", ""}};
+        {"\\\\server\\share\\bw\\x.exe", "\\\\server\\share\\bw\\Blinkwatch.ini"}, {"", ""},
+        {"C:\\" + std::string(250, 'd') + "\\b.exe", ""}};   // would not fit: no file at all
     for (const auto& p : paths) {
         FakeOs os;
-        os.modulePath = p.module;
         GlobalOptions options{};
-        options.SettingsPath[0] = 'x';
+        os.modulePath = p.module, options.SettingsPath[0] = 'x';
         BuildSettingsPath(os, options);
         EXPECT_EQ(std::make_pair(p.settings, !p.settings.empty()), std::make_pair(std::string(options.SettingsPath),
                   BuildPathBesideProgram(os, kSettingsFileName, options.SettingsPath))) << p.module;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 #include <numeric>
 
 #include "dialog/main_dialog.h"
@@ -14,6 +15,7 @@
 #include "platform/win32/win32_os.h"
 #include "resources/icon_ids.h"
 #include "resources/resource_ids.h"
+#include "settings/settings_file.h"
 #include "units/discovery.h"
 #include "units/unit_list.h"
 #include "gdi_count.h"   // last: its macros count this file's own calls too
@@ -47,7 +49,61 @@ std::vector<std::string> Cells(HWND view) {   // row by row
     return cells;
 }
 
+std::string FileText(const std::string& path) {   // "missing" when there is none
+    std::ifstream file(path, std::ios::binary);
+    return file ? std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()) : "missing";
+}
+
 }  // namespace
+
+// The profile functions read the file: a number from its leading digits modulo 2^32 after blanks and a sign, a
+// byte its low 8 bits, no hexadecimal; a yes/no false only for "no" in any letter case. Then, with every stored
+// field unlike its default, saving what was loaded writes the same text: it was read back as it was held. The
+// user's lines stay; a read-only file and one another program holds open are left as they were, a missing one made.
+TEST(Win32Settings, LoadedAsWrittenSavedAsHeld) {
+    Win32Os os;
+    GlobalOptions held{}, loaded{};
+    Unit *units = nullptr, *copies = nullptr;
+    for (const char* name : {"", "\\\\.\\C:", "CPU #1 Usage", ""}) {
+        AppendUnit(&units), AppendUnit(&copies), std::strcpy(units->name, name), std::strcpy(copies->name, name);
+        units->enabled = units->parallelPortEnabled = 1, units->parallelPortReadMask = 0xA5, units->parallelPortWriteMask = 0x5A;
+    }
+    char folder[MAX_PATH];
+    const std::string path = std::string(folder, GetTempPathA(MAX_PATH, folder)) + "Blinkwatch.ini";
+    std::ofstream(path, std::ios::binary) << "; mine\r\n[generaloptions]\r\npollinterval = abc\r\nColor_ram_blue=300\r\n"
+        "Pollintervalmeters=+12a\r\nStartwithosdelay=4294967301\r\nColor_cpu_red=- 3\r\nWindowPosLeft=4294967288\r\nWindowPosTop=-20\r\n"
+        "StartWithOs=nO\r\nMeterStyle=GrApH\r\nStableTrayIds=yes please\r\n[\\\\.\\c:]\r\n  ENABLED =  \r\nTrayicon=0\r\nParallelPortReadMask=0x0F\r\n";
+    std::strcpy(held.SettingsPath, path.c_str()), std::strcpy(loaded.SettingsPath, path.c_str());
+    LoadSettings(os, copies, loaded);
+    const Unit& c = *FindUnitByName(copies, "\\\\.\\C:");
+    EXPECT_EQ((std::vector<int64_t>{0, 44, 12, 5, 0, -8, -20, 0, 1, 1, 1, 0, kMeterGraph, 0}), (std::vector<int64_t>{loaded.Pollinterval,
+              loaded.Color_ram_blue, loaded.Pollintervalmeters, loaded.Startwithosdelay, loaded.Color_cpu_red, loaded.WindowPosLeft,
+              loaded.WindowPosTop, loaded.StartWithOs, loaded.AlternativeIcons, c.enabled, c.showInTray, c.parallelPortReadMask,
+              loaded.MeterStyle, loaded.StableTrayIds}));   // keys added by hand: one word each, any letter case
+
+    held.StartWithOs = held.ShowCPUUsage = held.ShowCPUUsageMulti = held.ShowFreeMem = held.SingleIconMode = 1;
+    held.KeyboardLED = held.Staticicon = 1, held.Color_background_green = 7, held.WindowPosLeft = -8;
+    ASSERT_EQ(FileResult::Done, SaveSettings(os, units, held));
+    const std::string saved = FileText(path);
+    std::memset(&loaded, 0x5A, sizeof loaded), std::strcpy(loaded.SettingsPath, path.c_str());   // junk, unless loaded
+    LoadSettings(os, copies, loaded);
+    ASSERT_EQ(FileResult::Done, SaveSettings(os, copies, loaded));
+    EXPECT_EQ(saved, FileText(path));
+    EXPECT_EQ(0u, saved.find("; mine\r\n[generaloptions]\r\npollinterval = 0\r\n")) << saved;
+    EXPECT_NE(std::string::npos, saved.find("MeterStyle=GrApH\r\nStableTrayIds=yes please\r\n")) << "kept as written";
+
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(FileResult::ReadOnly, SaveSettings(os, units, held));
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    HANDLE open = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(FileResult::InUse, SaveSettings(os, units, held));
+    CloseHandle(open);
+    EXPECT_EQ(std::make_pair(saved, std::string("missing")), std::make_pair(FileText(path), FileText(path + ".new")));
+    DeleteFileA(path.c_str());
+    EXPECT_EQ(FileResult::Done, SaveSettings(os, units, held));
+    EXPECT_EQ(0u, FileText(path).find("[GENERALOPTIONS]\r\nStartWithOs=Yes\r\n"));
+    DeleteFileA(path.c_str()), FreeUnitList(units), FreeUnitList(copies);
+}
 
 TEST(Win32Os, ServicesAgreeWithWhatWineReports) {
     Win32Os os;

@@ -30,8 +30,11 @@ public:
     // --- Settings file and Run value (win32_os_settings.cpp) ---
     void ReadProfileValue(const char* section, const char* key, const char* fallback,
                           char* buffer, uint32_t size, const char* path) override;
-    bool WriteProfileValue(const char* section, const char* key, const char* value,
-                           const char* path) override;
+    FileResult ReadWholeFile(const char* path, TextBuffer& content) override;
+    FileResult WriteFileThrough(const char* path, const char* data, size_t size) override;
+    FileResult MoveFileOver(const char* from, const char* to) override;
+    void RemoveFile(const char* path) override;
+    void Pause(uint32_t milliseconds) override;
     bool QueryModulePath(char* buffer) override;
     void WriteUserRegistryString(const char* subKey, const char* name, const char* data) override;
     void DeleteUserRegistryValue(const char* subKey, const char* name) override;
