@@ -302,6 +302,7 @@ TEST_F(E2e, StableTrayIdsStayWhenADriveIsAdded) {
     DefineDrive('x', nullptr);
     EXPECT_EQ(std::make_tuple(stable, true, true), std::make_tuple(stableAfter, numbered != numberedAfter, std::stol(stable) > 65535))
         << numbered << "/ " << numberedAfter << "/ " << stable;
+}
 
 // Apply killed at random moments, as from the task manager: each time the file is the old one or the new one,
 // whole. 40 sections, nearly every key still to be added; the kills spread over three times an Apply's time.
