@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "indicators/icon_size.h"
 #include "sampling/poll_units.h"
 #include "settings/settings_file.h"
 
@@ -32,4 +33,14 @@ void ApplySettings(WindowHandle dialog, DialogState& state) {
     char text[kPathLength + 160];
     std::snprintf(text, sizeof text, "Blinkwatch could not write its settings to\n%s\n\n%s", file, outcome);
     state.os->ShowMessageBox(dialog, text, "Blinkwatch", kWarningBoxStyle);
+}
+
+void PrepareIconSize(DialogState& state) {
+    BuildSettingsPath(*state.os, state.options);
+    LoadIconSizeOption(*state.os, state.options);
+    if (state.options.IconSize == kIconSizeAuto) state.os->BecomeDpiAware();
+}
+
+void RereadIconSize(DialogState& state) {
+    state.presenter.iconSize = ChooseIconSize(*state.os, state.options);
 }

@@ -73,6 +73,7 @@ void OnStart(HWND dialog, DialogState& state) {
     SetDlgItemTextA(dialog, IDC_START, "Enable");
     state.monitoring = !state.monitoring;
     if (!state.monitoring) return;
+    RereadIconSize(state);
     const GlobalOptions& options = state.options;
     state.timerIds = {SetTimer(dialog, kActivityTimer, options.Pollinterval, nullptr),
                       SetTimer(dialog, kListRefreshTimer, kListRefreshPeriod, nullptr),
@@ -306,10 +307,15 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         return FALSE;
     case WM_CLOSE:
         return OnClose(dialog, state);
+    case WM_SETTINGCHANGE:
+    case WM_DISPLAYCHANGE:
+        RereadIconSize(state);
+        return FALSE;
     default:
-        if (state.taskbarCreatedMessage != 0 && message == state.taskbarCreatedMessage)
+        if (state.taskbarCreatedMessage != 0 && message == state.taskbarCreatedMessage) {
             ForgetTrayIcons(state.CurrentUnit, state.presenter);
-        else if (state.showRequestMessage != 0 && message == state.showRequestMessage)
+            RereadIconSize(state);
+        } else if (state.showRequestMessage != 0 && message == state.showRequestMessage)
             SetVisible(dialog, state, true);
         return FALSE;
     }

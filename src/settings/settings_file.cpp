@@ -149,6 +149,16 @@ void LoadSettings(Os& os, Unit* list, GlobalOptions& options) {
     });
     section = kGeneralSection;
     VisitWindowRect(options, load);
+    LoadIconSizeOption(os, options);
+}
+
+void LoadIconSizeOption(Os& os, GlobalOptions& options) {
+    const char* file = SettingsFile(options);
+    char text[kSettingValueLength] = {};
+    if (file != nullptr) os.ReadProfileValue(kGeneralSection, "IconSize", "32", text, sizeof text, file);
+    text[sizeof text - 1] = '\0';
+    for (char& c : text) c = LowerAscii(c);
+    options.IconSize = std::strcmp(text, "auto") == 0 ? kIconSizeAuto : 0;
 }
 
 SaveResult SaveSettings(Os& os, Unit* list, const GlobalOptions& options) {

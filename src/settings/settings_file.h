@@ -27,6 +27,11 @@ void BuildSettingsPath(Os& os, GlobalOptions& options);
 // options only. Without a settings path only the defaults are loaded.
 void LoadSettings(Os& os, Unit* list, GlobalOptions& options);
 
+// options.IconSize := kIconSizeAuto when the file's IconSize reads "Auto" in
+// any letter case, else 0. A key only ever added by hand: the save leaves it
+// as the user wrote it. LoadSettings reads it too.
+void LoadIconSizeOption(Os& os, GlobalOptions& options);
+
 enum class SaveResult {
     Saved,            // every key written
     NothingWritten,   // no settings path, or the first write failed: the file is as it was

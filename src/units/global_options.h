@@ -38,4 +38,9 @@ struct GlobalOptions {
     int32_t WindowPosLeft;
     int32_t WindowPosRight;
     int32_t WindowPosBottom;
+    int32_t IconSize;               // kIconSizeAuto or 0; only ever added to the file by hand
 };
+
+// IconSize: every icon made at the taskbar's small-icon size. Otherwise the
+// icon resources are used as they load.
+constexpr int32_t kIconSizeAuto = 1;

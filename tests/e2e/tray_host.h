@@ -3,6 +3,7 @@
 // to the newest window of class "Shell_TrayWnd": here one on the test's thread, served while it waits.
 #include <windows.h>
 
+#include <cstring>
 #include <functional>
 #include <map>
 #include <string>
@@ -25,6 +26,7 @@ struct TrayCall {   // one call, or an icon the tray shows
     UINT id = 0, callback = 0;
     std::string tip;
     bool refused = false;
+    UINT width = 0, height = 0;   // of the icon it carries; 0 without one
     void Click(UINT mouse) const { PostMessageA(window, callback, id, mouse); }   // as the shell does
 };
 
@@ -42,12 +44,14 @@ struct TrayHost {
     ~TrayHost() { DestroyWindow(window_); }
 
 private:
-    // The start of the record Wine sends (every field 4-byte aligned).
+    // The start of the record Wine sends (every field 4-byte aligned). The icon's width and height follow
+    // the state, balloon texts, timeout, flags and GUID at byte 944.
     struct NotifyData {
         LONG window;
         UINT id, flags, callback;
         WCHAR tip[128];
     };
+    static constexpr size_t kIconSizeAt = 944;
 
     static LRESULT CALLBACK Receive(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         auto* copy = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
@@ -57,6 +61,8 @@ private:
         WideCharToMultiByte(CP_ACP, 0, data.tip, static_cast<int>(wcsnlen(data.tip, 128)), tip, sizeof tip - 1, 0, 0);
         TrayCall call{static_cast<DWORD>(copy->dwData), reinterpret_cast<HWND>(static_cast<LONG_PTR>(data.window)),
                       data.id, data.callback, tip};
+        if (const char* size = static_cast<const char*>(copy->lpData) + kIconSizeAt; (data.flags & NIF_ICON) && copy->cbData >= kIconSizeAt + 8)
+            std::memcpy(&call.width, size, 4), std::memcpy(&call.height, size + 4, 4);
         // As the shell (documented, and Wine's explorer alike): an add of an icon it shows is refused, and
         // so is a change or delete of one it does not show.
         auto shown = current->icons.find({call.window, call.id});

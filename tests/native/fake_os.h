@@ -59,6 +59,7 @@ public:
     std::map<int, int16_t> keyToggles;                // virtual key -> its toggle state (the LED)
     std::vector<std::string> keyStrokes;              // "down" / "up"
     std::map<std::string, int> calls;                 // platform calls of a timer tick, by service
+    int32_t trayIconSize = 0;                         // the taskbar's small-icon size; 0: not to be had
 
     static std::string Key(std::string section, const std::string& name) {   // case folded
         for (char& c : section += "\n" + name) c = LowerAscii(c);
@@ -181,6 +182,11 @@ public:
                       s.background.green, s.background.blue, s.hasBar ? s.bar.red : -1, s.bar.green, s.bar.blue);
         return NewIcon(icon, look + IconName(icon));
     }
+    IconHandle MakeIcon(const uint32_t*, int32_t size) override {   // named by its size: "20px"
+        return ++calls[__func__], NewIcon(reinterpret_cast<IconHandle>(1), std::to_string(size) + "px");
+    }
+    void BecomeDpiAware() override { ++calls[__func__]; }
+    int32_t QueryTrayIconSize() override { return ++calls[__func__], trayIconSize; }
     void ReleaseIcon(IconHandle icon) override {
         badReleases += liveIcons.erase(icon) == 0;
         freedIcons_.push_back(icon);   // its handle comes back with the next icon, as the platform's may

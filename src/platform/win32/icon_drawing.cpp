@@ -126,10 +126,26 @@ HICON DrawMeterIcon(IconDrawingTools& tools, HICON icon, const MeterStyle& meter
     return DrawOnIconCopy(tools, icon, style, [&meter](HDC dc, const RECT& full, int height) {
         FillWith(dc, full, meter.background);
         if (!meter.hasBar || height <= 1) return;
-        // The bar's share of the painted rows, truncated; 64-bit, so that a
-        // tall bitmap stays exact.
-        LONG rows = static_cast<LONG>(static_cast<int64_t>(meter.barPercent) * (height - 1) / 100);
-        RECT bar{0, (height - 1) - rows, full.right, height - 1};
+        RECT bar{0, (height - 1) - MeterBarRows(meter.barPercent, height), full.right, height - 1};
         FillWith(dc, bar, meter.bar);
     });
+}
+
+HICON MakeOpaqueIcon(const uint32_t* pixels, int size) {
+    // Mask rows are padded to 16 bits; all zero: every pixel opaque.
+    static constexpr int kLargest = 256;
+    static const std::array<uint8_t, kLargest / 8 * kLargest> kOpaqueMask{};
+    if (pixels == nullptr || size <= 0 || size > kLargest) return nullptr;
+    HDC screen = GetDC(nullptr);
+    if (screen == nullptr) return nullptr;
+    IconParts parts;
+    parts.info.fIcon = TRUE;
+    parts.info.hbmColor = CreateCompatibleBitmap(screen, size, size);
+    parts.info.hbmMask = CreateBitmap(size, size, 1, 1, kOpaqueMask.data());
+    BITMAPINFO format{};
+    format.bmiHeader = {sizeof format.bmiHeader, size, -size, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    const bool filled = parts.info.hbmColor != nullptr && parts.info.hbmMask != nullptr &&
+                        SetDIBits(screen, parts.info.hbmColor, 0, size, pixels, &format, DIB_RGB_COLORS) == size;
+    ReleaseDC(nullptr, screen);
+    return filled ? CreateIconIndirect(&parts.info) : nullptr;
 }

@@ -1,0 +1,56 @@
+// IconSize=Auto: the key, the meters' proportions and the icons made at the taskbar's size.
+#include <random>
+
+#include "dialog/dialog_actions.h"
+#include "fake_os.h"
+#include "settings/settings_file.h"
+
+TEST(IconSize, MeterBarsKeepTheirProportionsAtEverySize) {
+    // Height -> the lowest load with a bar row, and the rows at half load; a full bar fills all but the last row.
+    const struct { int32_t height, first, half; } cases[] = {{16, 7, 7}, {20, 6, 9}, {24, 5, 11}, {32, 4, 15}};
+    for (const auto& c : cases)
+        EXPECT_EQ((std::array<int32_t, 4>{0, 1, c.half, c.height - 1}), (std::array<int32_t, 4>{MeterBarRows(c.first - 1, c.height),
+                  MeterBarRows(c.first, c.height), MeterBarRows(50, c.height), MeterBarRows(100, c.height)})) << c.height;
+    std::mt19937 random(7);
+    for (int k = 0; k < 2000; ++k) {   // the load's share of the painted rows, truncated
+        const int32_t height = std::array<int32_t, 4>{16, 20, 24, 32}[k % 4], percent = static_cast<int32_t>(random() % 101);
+        const int64_t rows = MeterBarRows(percent, height), share = int64_t{percent} * (height - 1);
+        EXPECT_TRUE(rows * 100 <= share && share < (rows + 1) * 100) << height << " px, " << percent << "%: " << rows;
+    }
+}
+
+TEST(IconSize, OnlyAutoAsksThePlatformAndTheKeyIsNeverWritten) {
+    for (auto [value, automatic] : {std::pair<const char*, bool>{"Auto", true}, {"aUTO", true}, {"32", false}, {"", false},
+                                    {"Autox", false}, {nullptr, false}}) {
+        FakeOs os;
+        DialogState state{&os};
+        if (value != nullptr) os.profile[FakeOs::Key("GENERALOPTIONS", "IconSize")] = value;
+        PrepareIconSize(state), LoadSettings(os, nullptr, state.options), RereadIconSize(state);
+        EXPECT_EQ(automatic ? "1 1 1" : "0 0 0", std::to_string(state.options.IconSize) + " " + std::to_string(os.calls["BecomeDpiAware"]) +
+                                                 " " + std::to_string(os.calls["QueryTrayIconSize"])) << (value ? value : "absent");
+        SaveSettings(os, nullptr, state.options);
+        EXPECT_EQ(value != nullptr, os.profile.count(FakeOs::Key("GENERALOPTIONS", "IconSize")) == 1);
+    }
+}
+
+// Each icon the tray shows is drawn on a base icon made at the chosen size, and made again when the size
+// changes; a size the platform cannot tell, or an absurd one, is the taskbar's size at 96 DPI.
+TEST(IconSize, AutoMakesEveryIconAtTheTaskbarsSize) {
+    FakeOs os;
+    TestList list;
+    DialogState state{&os};
+    state.options.IconSize = kIconSizeAuto;
+    list.Add("\\\\.\\C:", DRIVE_FIXED).activity = ACTIVITY_READ;
+    Unit& cpu = list.Add("CPU Usage", UNIT_CPU);
+    for (int32_t answer : {20, 24, 0, 100000, 32}) {
+        os.trayIconSize = answer, cpu.activity = ACTIVITY_METER, cpu.value = answer % 101;
+        RereadIconSize(state);
+        const std::string size = std::to_string(answer > 0 && answer < 1000 ? answer : 16) + "px";
+        for (int update = 0; update < 2; ++update) UpdateTrayIcons(os, nullptr, list.end, state.options, state.presenter);
+        std::string shown, made;
+        for (const auto& [id, icon] : os.trayIcons) shown += icon.first.substr(icon.first.rfind(" on ")) + ",";
+        for (const auto& [icon, what] : os.liveIcons) made += what.find(' ') == std::string::npos ? what + "," : "";
+        EXPECT_EQ(" on " + size + ", on " + size + ",", shown);
+        EXPECT_EQ(size + "," + size + "," + size + "," + size + "," + size + ",", made) << "the earlier sets released";
+    }
+}
