@@ -3,7 +3,8 @@
 //
 //   make_icons OUTPUT_FOLDER
 //
-// The .ico files beside this source are its output, byte for byte.
+// The .ico files beside this source are its output; a test checks that they
+// still are, byte for byte.
 #include <array>
 #include <cstdint>
 #include <cstdio>
