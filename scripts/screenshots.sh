@@ -59,4 +59,16 @@ convert "$work/desktop.png" -crop 650x490+55+35 +repage "$out/dialog.png"
 # The settings above place the window where this crop expects it.
 # The tray: the right end of the taskbar, enlarged so the icons can be read.
 convert "$work/desktop.png" -crop 220x20+580+580 +repage -scale 300% "$out/tray.png"
-echo "screenshots: $out/dialog.png and $out/tray.png"
+
+# The tray at 150 % (144 DPI, which Wine reads at a process's start) with
+# IconSize=Auto: 24-pixel icons in a taller taskbar.
+wineserver -k 2>/dev/null || true
+"$loader" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+sed -i 's/^\[GENERALOPTIONS\]\r\?$/&\nIconSize=Auto/' "$work/app/Blinkwatch.ini"
+# Started as at log-on, so that the window stays hidden and the tray shows.
+(cd "$work/app" && "$loader" explorer /desktop=Blinkwatch,800x600 blinkwatch.exe /startup >/dev/null 2>&1 &)
+sleep 12
+import -window root -crop 800x600+0+0 +repage "$work/desktop-144.png"
+convert "$work/desktop-144.png" -crop 260x30+540+570 +repage -scale 300% "$out/tray-auto-144.png"
+"$loader" reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1
+echo "screenshots: $out/dialog.png, $out/tray.png and $out/tray-auto-144.png"
