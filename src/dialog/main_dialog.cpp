@@ -315,8 +315,9 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         if (state.taskbarCreatedMessage != 0 && message == state.taskbarCreatedMessage) {
             ForgetTrayIcons(state.CurrentUnit, state.presenter);
             RereadIconSize(state);
-        } else if (state.showRequestMessage != 0 && message == state.showRequestMessage)
+        } else if (state.showRequestMessage != 0 && message == state.showRequestMessage) {
             SetVisible(dialog, state, true);
+        }
         return FALSE;
     }
 }

@@ -44,14 +44,12 @@ struct TrayHost {
     ~TrayHost() { DestroyWindow(window_); }
 
 private:
-    // The start of the record Wine sends (every field 4-byte aligned). The icon's width and height follow
-    // the state, balloon texts, timeout, flags and GUID at byte 944.
+    // The start of the record Wine sends (every field 4-byte aligned); the icon's width and height at byte 944.
     struct NotifyData {
         LONG window;
         UINT id, flags, callback;
         WCHAR tip[128];
     };
-    static constexpr size_t kIconSizeAt = 944;
 
     static LRESULT CALLBACK Receive(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         auto* copy = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
@@ -61,7 +59,7 @@ private:
         WideCharToMultiByte(CP_ACP, 0, data.tip, static_cast<int>(wcsnlen(data.tip, 128)), tip, sizeof tip - 1, 0, 0);
         TrayCall call{static_cast<DWORD>(copy->dwData), reinterpret_cast<HWND>(static_cast<LONG_PTR>(data.window)),
                       data.id, data.callback, tip};
-        if (const char* size = static_cast<const char*>(copy->lpData) + kIconSizeAt; (data.flags & NIF_ICON) && copy->cbData >= kIconSizeAt + 8)
+        if (const char* size = static_cast<const char*>(copy->lpData) + 944; (data.flags & NIF_ICON) && copy->cbData >= 952)
             std::memcpy(&call.width, size, 4), std::memcpy(&call.height, size + 4, 4);
         // As the shell (documented, and Wine's explorer alike): an add of an icon it shows is refused, and
         // so is a change or delete of one it does not show.

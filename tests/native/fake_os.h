@@ -182,9 +182,7 @@ public:
                       s.background.green, s.background.blue, s.hasBar ? s.bar.red : -1, s.bar.green, s.bar.blue);
         return NewIcon(icon, look + IconName(icon));
     }
-    IconHandle MakeIcon(const uint32_t*, int32_t size) override {   // named by its size: "20px"
-        return ++calls[__func__], NewIcon(reinterpret_cast<IconHandle>(1), std::to_string(size) + "px");
-    }
+    IconHandle MakeIcon(const uint32_t*, int32_t size) override { return NewIcon(reinterpret_cast<IconHandle>(1), std::to_string(size) + "px"); }
     void BecomeDpiAware() override { ++calls[__func__]; }
     int32_t QueryTrayIconSize() override { return ++calls[__func__], trayIconSize; }
     void ReleaseIcon(IconHandle icon) override {

@@ -9,19 +9,17 @@ TEST(IconSize, MeterBarsKeepTheirProportionsAtEverySize) {
     // Height -> the lowest load with a bar row, and the rows at half load; a full bar fills all but the last row.
     const struct { int32_t height, first, half; } cases[] = {{16, 7, 7}, {20, 6, 9}, {24, 5, 11}, {32, 4, 15}};
     for (const auto& c : cases)
-        EXPECT_EQ((std::array<int32_t, 4>{0, 1, c.half, c.height - 1}), (std::array<int32_t, 4>{MeterBarRows(c.first - 1, c.height),
-                  MeterBarRows(c.first, c.height), MeterBarRows(50, c.height), MeterBarRows(100, c.height)})) << c.height;
+        for (auto [load, rows] : {std::pair{c.first - 1, 0}, {c.first, 1}, {50, c.half}, {100, c.height - 1}}) EXPECT_EQ(rows, MeterBarRows(load, c.height)) << c.height << " px, " << load;
     std::mt19937 random(7);
     for (int k = 0; k < 2000; ++k) {   // the load's share of the painted rows, truncated
-        const int32_t height = cases[k % 4].height, percent = static_cast<int32_t>(random() % 101);
-        const int64_t rows = MeterBarRows(percent, height), share = int64_t{percent} * (height - 1);
-        EXPECT_TRUE(rows * 100 <= share && share < (rows + 1) * 100) << height << " px, " << percent << "%: " << rows;
+        const int32_t height = cases[k % 4].height, percent = static_cast<int32_t>(random() % 101), rows = MeterBarRows(percent, height);
+        const int64_t share = int64_t{percent} * (height - 1);
+        EXPECT_TRUE(rows * 100 <= share && share < (rows + 1) * 100LL) << height << " px, " << percent << "%: " << rows;
     }
 }
 
-// Only "Auto" asks the platform anything, and the key is never written. Then each icon the tray shows is drawn
-// on a base icon made at the chosen size, made again when the size changes; a size the platform cannot tell, or
-// an absurd one, is the taskbar's size at 96 DPI.
+// Only "Auto" asks the platform anything; the key is never written. Each icon shown is drawn on a base icon made at
+// the chosen size, again when it changes; a size the platform cannot tell, or an absurd one, is 16 (at 96 DPI).
 TEST(IconSize, AutoMakesEveryIconAtTheTaskbarsSize) {
     for (auto [value, automatic] : {std::pair<const char*, bool>{"Auto", true}, {"aUTO", true}, {"32", false}, {"", false},
                                     {"Autox", false}, {nullptr, false}}) {

@@ -11,6 +11,7 @@
 #include "dialog/main_dialog.h"
 #include "dialog/unit_list_text.h"
 #include "dialog/unit_list_view.h"
+#include "indicators/icon_size.h"
 #include "platform/win32/win32_os.h"
 #include "resources/icon_ids.h"
 #include "resources/resource_ids.h"
@@ -20,21 +21,21 @@
 
 namespace {
 
-// An icon's colour bitmap, then its mask, as pixels 0xRRGGBB, row 0 on top; none unless it is 32 x 32.
-std::vector<uint32_t> ReadIcon(IconHandle icon) {
+// An icon's colour bitmap, then its mask, as pixels 0xRRGGBB, row 0 on top; none unless it is `side` x `side`.
+std::vector<uint32_t> ReadIcon(IconHandle icon, int side = 32) {
     ICONINFO info{};
     BITMAP size{};
     GetIconInfo(reinterpret_cast<HICON>(icon), &info);
     GetObjectA(info.hbmColor, sizeof size, &size);
-    std::vector<uint32_t> pixels(2048);
-    BITMAPINFO format{{sizeof format.bmiHeader, 32, -32, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+    std::vector<uint32_t> pixels(2 * side * side);
+    BITMAPINFO format{{sizeof format.bmiHeader, side, -side, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
     HDC screen = GetDC(nullptr);
-    GetDIBits(screen, info.hbmColor, 0, 32, pixels.data(), &format, DIB_RGB_COLORS);
-    GetDIBits(screen, info.hbmMask, 0, 32, pixels.data() + 1024, &format, DIB_RGB_COLORS);
+    GetDIBits(screen, info.hbmColor, 0, side, pixels.data(), &format, DIB_RGB_COLORS);
+    GetDIBits(screen, info.hbmMask, 0, side, pixels.data() + side * side, &format, DIB_RGB_COLORS);
     ReleaseDC(nullptr, screen);
     DeleteObject(info.hbmColor);
     DeleteObject(info.hbmMask);
-    return size.bmWidth == 32 && size.bmHeight == 32 ? pixels : std::vector<uint32_t>();
+    return size.bmWidth == side && size.bmHeight == side ? pixels : std::vector<uint32_t>();
 }
 
 std::vector<std::string> Cells(HWND view) {   // row by row
@@ -91,20 +92,27 @@ TEST(Win32Icons, ProgramIconsDrawingsOnThemAndTheirGdiObjects) {
     Win32Os os;
     IconHandle meterBase = os.LoadProgramIcon(nullptr, IDI_METER), idleBase = os.LoadProgramIcon(nullptr, IDI_IDLE);
     const std::vector<uint32_t> base = ReadIcon(meterBase), idle = ReadIcon(idleBase);
-    // Meters: barPercent x 31 / 100 rows of bar in column 0, where the number never is; mask, last row, column kept.
-    const struct { int32_t percent; bool hasBar; int rows; } cases[] = {
-        {0, true, 0}, {3, true, 0}, {4, true, 1}, {50, true, 15}, {100, true, 31}, {100, false, 0}};
-    for (const auto& c : cases) {
-        IconHandle icon = os.DrawIconMeter(meterBase, {c.percent, c.percent, {0, 0, 64}, c.hasBar, {200, 100, 50}});
-        const std::vector<uint32_t> drawn = ReadIcon(icon);
-        os.ReleaseIcon(icon);
-        ASSERT_EQ(2048u, drawn.size());
-        for (int k = 0; k < 2048; ++k) {
-            const int x = k % 32, y = k / 32 % 32;
-            const uint32_t fill = y >= 31 - c.rows ? 0xC86432 : 0x000040;
-            EXPECT_EQ(x == 31 || y == 31 || k >= 1024 ? base[k] : x == 0 ? fill : drawn[k], drawn[k])
-                << c.percent << "%, pixel " << k;
+    // Meters on the meter icon as loaded and as made at the small-icon sizes, opaque and red in the top left
+    // corner: MeterBarRows rows of bar in column 0, where the number is not; mask, last row and column kept.
+    for (int side : {32, 16, 20, 24}) {
+        IconHandle sized = side == 32 ? meterBase : MakeBaseIcon(os, IDI_METER, side);
+        const std::vector<uint32_t> before = ReadIcon(sized, side);
+        const int area = side * side;
+        ASSERT_EQ(2u * area, before.size());
+        EXPECT_EQ(std::make_pair(0xE00000u, std::vector<uint32_t>(area, 0)), std::make_pair(before[0], std::vector<uint32_t>(before.begin() + area, before.end())));
+        for (int32_t percent : {0, 4, 7, 50, 100, -1}) {   // -1: a kind without a bar, at 100 %
+            const int32_t load = percent >= 0 ? percent : 100, rows = percent >= 0 ? MeterBarRows(load, side) : 0;
+            IconHandle icon = os.DrawIconMeter(sized, {load, load, {0, 0, 64}, percent >= 0, {200, 100, 50}});
+            const std::vector<uint32_t> drawn = ReadIcon(icon, side);
+            os.ReleaseIcon(icon);
+            ASSERT_EQ(2u * area, drawn.size());
+            for (int k = 0, x = 0, y = 0; k < 2 * area; ++k, x = k % side, y = k / side % side) {
+                const bool bare = x == 0 && (load < 100 || side > 20);   // "100" reaches column 0 below 24 px
+                EXPECT_EQ(x == side - 1 || y == side - 1 || k >= area ? before[k] : !bare ? drawn[k] : y >= side - 1 - rows ? 0xC86432 : 0x000040,
+                          drawn[k]) << side << " px, " << percent << "%, pixel " << k;
+            }
         }
+        if (sized != meterBase) os.ReleaseIcon(sized);
     }
     IconHandle letter = os.DrawIconText(idleBase, "C");
     const std::vector<uint32_t> drawn = ReadIcon(letter);
@@ -114,6 +122,7 @@ TEST(Win32Icons, ProgramIconsDrawingsOnThemAndTheirGdiObjects) {
 
     // A thousand redraws as the presenter makes them, on the previous meter then released, leave one meter.
     const long live = gdiLiveObjects;
+    for (int side = 16; side < 48; ++side) os.ReleaseIcon(MakeBaseIcon(os, IDI_IDLE, side));
     IconHandle meter = meterBase;
     for (int k = 0; k < 1000; ++k) {
         IconHandle next = os.DrawIconMeter(meter, {k % 101, k % 101, {0, 0, 64}, true, {200, 100, 50}});
