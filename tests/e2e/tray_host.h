@@ -3,7 +3,6 @@
 // to the newest window of class "Shell_TrayWnd": here one on the test's thread, served while it waits.
 #include <windows.h>
 
-#include <cstring>
 #include <functional>
 #include <map>
 #include <string>
@@ -60,7 +59,7 @@ private:
         TrayCall call{static_cast<DWORD>(copy->dwData), reinterpret_cast<HWND>(static_cast<LONG_PTR>(data.window)),
                       data.id, data.callback, tip};
         if (const char* size = static_cast<const char*>(copy->lpData) + 944; (data.flags & NIF_ICON) && copy->cbData >= 952)
-            std::memcpy(&call.width, size, 4), std::memcpy(&call.height, size + 4, 4);
+            CopyMemory(&call.width, size, 4), CopyMemory(&call.height, size + 4, 4);
         // As the shell (documented, and Wine's explorer alike): an add of an icon it shows is refused, and
         // so is a change or delete of one it does not show.
         auto shown = current->icons.find({call.window, call.id});
