@@ -67,18 +67,25 @@ convert "$work/desktop.png" -crop 620x416+97+97 +repage "$out/dialog.png"
 # The tray: the right end of the taskbar, enlarged so the icons can be read.
 convert "$work/desktop.png" -crop 108x20+692+580 +repage -scale 300% "$out/tray.png"
 
-# The same tray with MeterStyle=Graph at 144 DPI (150 %), once the graphs have
-# filled: every meter then shows its last loads, one column per load tick.
-wineserver -k 2>/dev/null || true
-wineserver -w
+# Started as at log-on, so that the window stays hidden and the tray shows; the
+# picture is taken once the graphs have filled.
+shoot() {   # name, crop
+  wineserver -k 2>/dev/null || true
+  wineserver -w
+  (cd "$work/app" && "$loader" explorer /desktop=Blinkwatch,800x600 blinkwatch.exe /startup >/dev/null 2>&1 &)
+  # Load that changes: a processor busy for a second, then idle for one.
+  for _ in $(seq 6); do timeout 1 sh -c 'while :; do :; done' || true; sleep 1; done
+  import -window root -crop 800x600+0+0 +repage "$work/desktop-$1.png"
+  convert "$work/desktop-$1.png" -crop "$2" +repage -scale 300% "$out/$1.png"
+}
+# The tray at 150 % (144 DPI, which Wine reads at a process's start) with
+# IconSize=Auto: 24-pixel icons in a taller taskbar; then with MeterStyle=Graph
+# as well, every meter showing its last loads, one column per load tick.
 "$loader" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
-wineserver -w
-{ printf '[GENERALOPTIONS]\nPollintervalmeters=250\nMeterStyle=Graph\n'; cat "$work/app/Blinkwatch.ini"; } > "$work/graph.ini"
-mv "$work/graph.ini" "$work/app/Blinkwatch.ini"
-# Started as at log-on, so that the window stays hidden and leaves the taskbar in sight.
-(cd "$work/app" && "$loader" explorer /desktop=Blinkwatch,800x600 blinkwatch.exe /startup >/dev/null 2>&1 &)
-# Load that changes: a processor busy for a second, then idle for one.
-for _ in $(seq 10); do timeout 1 sh -c 'while :; do :; done' || true; sleep 1; done
-import -window root -crop 800x600+0+0 +repage "$work/desktop-graph.png"
-convert "$work/desktop-graph.png" -crop 260x29+540+571 +repage -scale 200% "$out/tray-graph.png"
-echo "screenshots: $out/dialog.png, $out/tray.png and $out/tray-graph.png"
+{ printf '[GENERALOPTIONS]\nIconSize=Auto\n'; cat "$work/app/Blinkwatch.ini"; } > "$work/auto.ini"
+mv "$work/auto.ini" "$work/app/Blinkwatch.ini"
+shoot tray-auto-144 260x30+540+570
+sed -i 's/^IconSize=Auto$/&\nPollintervalmeters=250\nMeterStyle=Graph/' "$work/app/Blinkwatch.ini"
+shoot tray-graph 260x30+540+570
+"$loader" reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1
+echo "screenshots: $out/dialog.png, $out/tray.png, $out/tray-auto-144.png and $out/tray-graph.png"

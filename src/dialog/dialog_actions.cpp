@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "indicators/icon_size.h"
 #include "sampling/poll_units.h"
 #include "settings/settings_file.h"
 #include "units/discovery.h"
@@ -54,4 +55,14 @@ void ApplySettings(WindowHandle dialog, DialogState& state) {
                   "Blinkwatch could not write its settings to\n%s\n\nThe settings in that file stay as they were. %s",
                   file, SaveAdvice(result));
     state.os->ShowMessageBox(dialog, text, "Blinkwatch", kWarningBoxStyle);
+}
+
+void PrepareIconSize(DialogState& state) {
+    BuildSettingsPath(*state.os, state.options);
+    LoadIconSizeOption(*state.os, state.options);
+    if (state.options.IconSize == kIconSizeAuto) state.os->BecomeDpiAware();
+}
+
+void RereadIconSize(DialogState& state) {
+    state.presenter.iconSize = ChooseIconSize(*state.os, state.options);
 }

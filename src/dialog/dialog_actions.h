@@ -20,3 +20,13 @@ void PrepareMonitoringStart(DialogState& state);
 // disk) is said, not passed over: the next start would quietly come back with
 // the old settings. The box says what the user can do about it.
 void ApplySettings(WindowHandle dialog, DialogState& state);
+
+// Before the dialog exists: with IconSize=Auto in the settings file the
+// process becomes DPI-aware, so that the dialog and the icons are made at
+// the display's real size. Nothing else is asked of the platform otherwise.
+void PrepareIconSize(DialogState& state);
+
+// Chooses the icon size again: at each start of monitoring, and when the
+// taskbar, the display or a system setting changed. The next tick makes
+// every icon again when the size differs.
+void RereadIconSize(DialogState& state);

@@ -76,6 +76,7 @@ void OnStart(HWND dialog, DialogState& state) {
     state.monitoring = !state.monitoring;
     if (!state.monitoring) return;
     PrepareMonitoringStart(state);
+    RereadIconSize(state);
     const GlobalOptions& options = state.options;
     state.timerIds = {SetTimer(dialog, kActivityTimer, options.Pollinterval, nullptr),
                       SetTimer(dialog, kListRefreshTimer, kListRefreshPeriod, nullptr),
@@ -269,6 +270,7 @@ void OnFirstPaint(HWND dialog, DialogState& state) {
 // icon, which stays then, is put back at once.
 void OnTaskbarCreated(HWND dialog, DialogState& state) {
     ForgetTrayIcons(state.CurrentUnit, state.presenter);
+    RereadIconSize(state);
     if (!state.monitoring && !state.closing) RestoreSingleIcon(*state.os, Handle(dialog), state.presenter);
 }
 
@@ -339,11 +341,16 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         return FALSE;
     case WM_CLOSE:
         return OnClose(dialog, state);
+    case WM_SETTINGCHANGE:
+    case WM_DISPLAYCHANGE:
+        RereadIconSize(state);
+        return FALSE;
     default:
-        if (state.taskbarCreatedMessage != 0 && message == state.taskbarCreatedMessage)
+        if (state.taskbarCreatedMessage != 0 && message == state.taskbarCreatedMessage) {
             OnTaskbarCreated(dialog, state);
-        else if (state.showRequestMessage != 0 && message == state.showRequestMessage)
+        } else if (state.showRequestMessage != 0 && message == state.showRequestMessage) {
             SetVisible(dialog, state, true);
+        }
         return FALSE;
     }
 }

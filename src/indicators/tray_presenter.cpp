@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "indicators/icon_size.h"
 #include "indicators/meter.h"
 #include "resources/icon_ids.h"
 #include "units/unit_list.h"
@@ -289,16 +290,21 @@ void FormatTooltip(const Unit& unit, char (&tip)[kTrayTipLength]) {
 
 void LoadIconSet(Os& os, WindowHandle dialog, Unit* list, const GlobalOptions& options,
                  PresenterState& state) {
-    if (state.baseIcons[kSlotRead] != nullptr && options.AlternativeIcons == state.loadedIconSetAlternate)
+    if (state.baseIcons[kSlotRead] != nullptr && options.AlternativeIcons == state.loadedIconSetAlternate &&
+        state.iconSize == state.loadedIconSize)
         return;
     state.loadedIconSetAlternate = options.AlternativeIcons;
     WalkBackward(list, [&](Unit& unit) {
         ReleaseUnitIcons(os, state, unit);
         unit.dirty = 1;
     });
+    for (IconHandle made : state.baseIcons)   // made ones belong to the set, loaded ones are shared
+        if (state.loadedIconSize != 0 && made != nullptr) os.ReleaseIcon(made);
+    state.loadedIconSize = state.iconSize;
     const auto& resources = options.AlternativeIcons != 0 ? kAlternateIcons : kNormalIcons;
     for (size_t slot = 0; slot < resources.size(); ++slot)
-        state.baseIcons[slot] = os.LoadProgramIcon(dialog, resources[slot]);
+        state.baseIcons[slot] = state.iconSize != 0 ? MakeBaseIcon(os, resources[slot], state.iconSize)
+                                                    : os.LoadProgramIcon(dialog, resources[slot]);
     state.singleIconImage = nullptr;   // chosen again from the new set
 }
 

@@ -28,9 +28,11 @@ struct PresenterState {
     bool shellSilent;
     uint32_t shellRetryTick;
     PortState port;
+    int32_t iconSize;                 // the size to make the base icons at (ChooseIconSize); 0: load them
+    int32_t loadedIconSize;           // the size the set was made at; 0: loaded, shared, never released
 };
 
-// Loads the base icons when the set changed (or its read icon is missing),
+// Loads the base icons when the set or the icon size changed (or its read icon is missing),
 // releasing every Unit's own icons and marking every Unit, so that the poll
 // that follows reads what their tooltips show. UpdateTrayIcons does it too.
 void LoadIconSet(Os& os, WindowHandle dialog, Unit* list, const GlobalOptions& options,

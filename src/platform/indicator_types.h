@@ -58,6 +58,13 @@ struct MeterStyle {
     std::array<Rgb, kMeterGraphColumns> columnColour;
 };
 
+// The rows of a meter's bar in an icon `height` pixels high: `barPercent` of
+// the painted rows, truncated. The last row, like the last column, is never
+// painted and keeps the base icon's pixels. 64-bit, so a tall icon stays exact.
+constexpr int32_t MeterBarRows(int32_t barPercent, int32_t height) {
+    return height <= 1 ? 0 : static_cast<int32_t>(int64_t{barPercent} * (height - 1) / 100);
+}
+
 inline bool operator==(const MeterStyle& a, const MeterStyle& b) {
     return a.percent == b.percent && a.barPercent == b.barPercent && a.background == b.background &&
            a.hasBar == b.hasBar && a.bar == b.bar && a.graph == b.graph && a.columns == b.columns &&

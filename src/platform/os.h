@@ -116,8 +116,18 @@ public:
     virtual IconHandle DrawIconText(IconHandle icon, const char* text) = 0;
     // A new icon: a load meter drawn on a copy of `icon`, as DrawIconText.
     virtual IconHandle DrawIconMeter(IconHandle icon, const MeterStyle& style) = 0;
-    // Destroys an icon made by one of the two drawings above.
+    // A new opaque icon of `size` x `size` pixels, 0xRRGGBB row by row from the
+    // top. Null on failure. The caller owns it.
+    virtual IconHandle MakeIcon(const uint32_t* pixels, int32_t size) = 0;
+    // Destroys an icon made by MakeIcon or one of the two drawings above.
     virtual void ReleaseIcon(IconHandle icon) = 0;
+    // From now on the process sees the display's real pixels: system metrics,
+    // window sizes and fonts at the system's DPI. Nothing where the platform
+    // cannot do so. Once made, a process stays so.
+    virtual void BecomeDpiAware() = 0;
+    // The taskbar's small-icon size in pixels, at the taskbar's own DPI where
+    // the platform can tell it; 0 when it cannot be had.
+    virtual int32_t QueryTrayIconSize() = 0;
     // Loads the port output library of the program's own width, looked for
     // where the platform looks but in the current directory; null when there
     // is none.

@@ -203,12 +203,17 @@ void LoadSettings(Os& os, Unit* list, GlobalOptions& options) {
     };
     VisitGeneralOptions(options, load);
     LoadHandAddedOptions(os, file, options);
+    LoadIconSizeOption(os, options);
     WalkForward(list, [&](Unit& unit) {
         section = unit.name;
         VisitUnitOptions(unit, load);
     });
     section = kGeneralSection;
     VisitWindowRect(options, load);
+}
+
+void LoadIconSizeOption(Os& os, GlobalOptions& options) {
+    options.IconSize = GeneralValueIs(os, SettingsFile(options), "IconSize", "auto") ? kIconSizeAuto : 0;
 }
 
 FileResult SaveSettings(Os& os, Unit* list, const GlobalOptions& options) {

@@ -27,6 +27,11 @@ void BuildSettingsPath(Os& os, GlobalOptions& options);
 // options only. Without a settings path only the defaults are loaded.
 void LoadSettings(Os& os, Unit* list, GlobalOptions& options);
 
+// options.IconSize := kIconSizeAuto when the file's IconSize reads "Auto" in
+// any letter case, else 0. A key only ever added by hand: the save leaves it
+// as the user wrote it. LoadSettings reads it too.
+void LoadIconSizeOption(Os& os, GlobalOptions& options);
+
 // Writes every global option, every Unit's section (not the start marker's,
 // whose name is empty) and the dialog rectangle into the file at
 // options.SettingsPath, replacing the file in one step: a new file with the

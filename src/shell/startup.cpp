@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "dialog/dialog_actions.h"
 #include "dialog/main_dialog.h"
 #include "resources/resource_ids.h"
 #include "shell/command_line.h"
@@ -39,6 +40,7 @@ int BlinkwatchMain(HINSTANCE instance, char* commandTail, DialogState& state) {
     int exitCode = DiscoverUnits(*state.os, &state.CurrentUnit, state.options);
     if (exitCode != 0) return exitCode;
     if (WindowsTooOld()) return kExitAlreadyRunningOrTooOld;
+    PrepareIconSize(state);
     RegisterMainDialogClass(instance);
     INITCOMMONCONTROLSEX controls = {};
     controls.dwSize = 8;

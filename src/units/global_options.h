@@ -45,4 +45,9 @@ struct GlobalOptions {
     // Options a user adds to the file by hand; read, never written.
     int32_t MeterStyle;             // kMeterBar or kMeterGraph
     int32_t StableTrayIds;          // tray ids follow the Units' names, not their order
+    int32_t IconSize;               // kIconSizeAuto or 0
 };
+
+// IconSize: every icon made at the taskbar's small-icon size. Otherwise the
+// icon resources are used as they load.
+constexpr int32_t kIconSizeAuto = 1;

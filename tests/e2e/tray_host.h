@@ -26,8 +26,8 @@ struct TrayCall {   // one call, or an icon the tray shows
     UINT id = 0, callback = 0;
     std::string tip;
     bool refused = false;
-    UINT width = 0, height = 0;
-    std::vector<DWORD> pixels;   // the image as 0xRRGGBB, row 0 on top; none when the call carries no 32-bit image
+    UINT width = 0, height = 0;   // of the icon it carries; 0 without one
+    std::vector<DWORD> pixels;    // the image as 0xRRGGBB, row 0 on top; none unless it is a 32-bit image
     DWORD Pixel(UINT x, UINT y) const { return pixels.at(y * width + x) & 0xFFFFFF; }
     void Click(UINT mouse) const { PostMessageA(window, callback, id, mouse); }   // as the shell does
 };
@@ -64,9 +64,10 @@ private:
         TrayCall call{static_cast<DWORD>(copy->dwData), reinterpret_cast<HWND>(static_cast<LONG_PTR>(data.window)),
                       data.id, data.callback, tip, false, 0, 0, {}};
         const size_t mask = (data.width * data.height + 15) / 16 * 2, colour = size_t{data.width} * data.height * 4;
+        if (data.flags & NIF_ICON) call.width = data.width, call.height = data.height;
         if ((data.flags & NIF_ICON) && data.bpp == 32 && data.planes == 1 && copy->cbData >= sizeof data + mask + colour) {
             const auto* bits = static_cast<const BYTE*>(copy->lpData) + sizeof data + mask;
-            call.width = data.width, call.height = data.height, call.pixels.resize(colour / 4);
+            call.pixels.resize(colour / 4);
             std::memcpy(call.pixels.data(), bits, colour);
         }
         // As the shell (documented, and Wine's explorer alike): an add of an icon it shows is refused, and

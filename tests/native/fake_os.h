@@ -66,6 +66,7 @@ public:
     std::vector<std::string> keyStrokes;              // "down" / "up"
     std::map<std::string, int> calls;                 // platform calls of a timer tick, by service
     MeterStyle lastMeter{};                           // the look of the last meter drawn
+    int32_t trayIconSize = 0;                         // the taskbar's small-icon size; 0: not to be had
 
     // An icon as tray calls describe it: "147" for a program icon, "C on 147"
     // or "meter <text> <bar %> <r/g/b> <r/g/b> on <icon>" for a live drawn one, "none".
@@ -140,8 +141,11 @@ public:
         return answer;
     }
     void RunCommand(const char* command) override { commands.push_back(command); }
-    void ReadProfileValue(const char*, const char*, const char* fallback, char* buffer, uint32_t size, const char*) override {
-        std::snprintf(buffer, size, "%s", fallback);   // what a file holds is read under Wine
+    // The rules of reading a file are the profile functions', tested under Wine: here values by "SECTION/Key".
+    std::map<std::string, std::string> profile;
+    void ReadProfileValue(const char* section, const char* key, const char* fallback, char* buffer, uint32_t size, const char*) override {
+        auto found = profile.find(std::string(section) + "/" + key);
+        std::snprintf(buffer, size, "%s", found != profile.end() ? found->second.c_str() : fallback);
     }
     bool Step(FileResult& result) {   // whether the step happens
         const int step = steps++;
@@ -210,6 +214,9 @@ public:
                       s.background.green, s.background.blue, s.hasBar ? s.bar.red : -1, s.bar.green, s.bar.blue);
         return NewIcon(icon, look + IconName(icon));
     }
+    IconHandle MakeIcon(const uint32_t*, int32_t size) override { return NewIcon(reinterpret_cast<IconHandle>(1), std::to_string(size) + "px"); }
+    void BecomeDpiAware() override { ++calls[__func__]; }
+    int32_t QueryTrayIconSize() override { return ++calls[__func__], trayIconSize; }
     void ReleaseIcon(IconHandle icon) override {
         badReleases += liveIcons.erase(icon) == 0;
         for (auto& told : acknowledged) told.second.first = told.second.first == icon ? nullptr : told.second.first;

@@ -12,6 +12,7 @@
 #include "dialog/main_dialog.h"
 #include "dialog/unit_list_text.h"
 #include "dialog/unit_list_view.h"
+#include "indicators/icon_size.h"
 #include "platform/win32/win32_os.h"
 #include "resources/icon_ids.h"
 #include "resources/resource_ids.h"
@@ -22,21 +23,21 @@
 
 namespace {
 
-// An icon's colour bitmap, then its mask, as pixels 0xRRGGBB, row 0 on top; none unless it is 32 x 32.
-std::vector<uint32_t> ReadIcon(IconHandle icon) {
+// An icon's colour bitmap, then its mask, as pixels 0xRRGGBB, row 0 on top; none unless it is `side` x `side`.
+std::vector<uint32_t> ReadIcon(IconHandle icon, int side = 32) {
     ICONINFO info{};
     BITMAP size{};
     GetIconInfo(reinterpret_cast<HICON>(icon), &info);
     GetObjectA(info.hbmColor, sizeof size, &size);
-    std::vector<uint32_t> pixels(2048);
-    BITMAPINFO format{{sizeof format.bmiHeader, 32, -32, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+    std::vector<uint32_t> pixels(2 * side * side);
+    BITMAPINFO format{{sizeof format.bmiHeader, side, -side, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
     HDC screen = GetDC(nullptr);
-    GetDIBits(screen, info.hbmColor, 0, 32, pixels.data(), &format, DIB_RGB_COLORS);
-    GetDIBits(screen, info.hbmMask, 0, 32, pixels.data() + 1024, &format, DIB_RGB_COLORS);
+    GetDIBits(screen, info.hbmColor, 0, side, pixels.data(), &format, DIB_RGB_COLORS);
+    GetDIBits(screen, info.hbmMask, 0, side, pixels.data() + side * side, &format, DIB_RGB_COLORS);
     ReleaseDC(nullptr, screen);
     DeleteObject(info.hbmColor);
     DeleteObject(info.hbmMask);
-    return size.bmWidth == 32 && size.bmHeight == 32 ? pixels : std::vector<uint32_t>();
+    return size.bmWidth == side && size.bmHeight == side ? pixels : std::vector<uint32_t>();
 }
 
 std::vector<std::string> Cells(HWND view) {   // row by row
@@ -72,14 +73,14 @@ TEST(Win32Settings, LoadedAsWrittenSavedAsHeld) {
     const std::string path = std::string(folder, GetTempPathA(MAX_PATH, folder)) + "Blinkwatch.ini";
     std::ofstream(path, std::ios::binary) << "; mine\r\n[generaloptions]\r\npollinterval = abc\r\nColor_ram_blue=300\r\n"
         "Pollintervalmeters=+12a\r\nStartwithosdelay=4294967301\r\nColor_cpu_red=- 3\r\nWindowPosLeft=4294967288\r\nWindowPosTop=-20\r\n"
-        "StartWithOs=nO\r\nMeterStyle=GrApH\r\nStableTrayIds=yes please\r\n[\\\\.\\c:]\r\n  ENABLED =  \r\nTrayicon=0\r\nParallelPortReadMask=0x0F\r\n";
+        "StartWithOs=nO\r\nMeterStyle=GrApH\r\nStableTrayIds=yes please\r\nIconSize=aUTO\r\n[\\\\.\\c:]\r\n  ENABLED =  \r\nTrayicon=0\r\nParallelPortReadMask=0x0F\r\n";
     std::strcpy(held.SettingsPath, path.c_str()), std::strcpy(loaded.SettingsPath, path.c_str());
     LoadSettings(os, copies, loaded);
     const Unit& c = *FindUnitByName(copies, "\\\\.\\C:");
-    EXPECT_EQ((std::vector<int64_t>{0, 44, 12, 5, 0, -8, -20, 0, 1, 1, 1, 0, kMeterGraph, 0}), (std::vector<int64_t>{loaded.Pollinterval,
+    EXPECT_EQ((std::vector<int64_t>{0, 44, 12, 5, 0, -8, -20, 0, 1, 1, 1, 0, kMeterGraph, 0, kIconSizeAuto}), (std::vector<int64_t>{loaded.Pollinterval,
               loaded.Color_ram_blue, loaded.Pollintervalmeters, loaded.Startwithosdelay, loaded.Color_cpu_red, loaded.WindowPosLeft,
               loaded.WindowPosTop, loaded.StartWithOs, loaded.AlternativeIcons, c.enabled, c.showInTray, c.parallelPortReadMask,
-              loaded.MeterStyle, loaded.StableTrayIds}));   // keys added by hand: one word each, any letter case
+              loaded.MeterStyle, loaded.StableTrayIds, loaded.IconSize}));   // keys added by hand: one word each, any letter case
 
     held.StartWithOs = held.ShowCPUUsage = held.ShowCPUUsageMulti = held.ShowFreeMem = held.SingleIconMode = 1;
     held.KeyboardLED = held.Staticicon = 1, held.Color_background_green = 7, held.WindowPosLeft = -8;
@@ -90,7 +91,7 @@ TEST(Win32Settings, LoadedAsWrittenSavedAsHeld) {
     ASSERT_EQ(FileResult::Done, SaveSettings(os, copies, loaded));
     EXPECT_EQ(saved, FileText(path));
     EXPECT_EQ(0u, saved.find("; mine\r\n[generaloptions]\r\npollinterval = 0\r\n")) << saved;
-    EXPECT_NE(std::string::npos, saved.find("MeterStyle=GrApH\r\nStableTrayIds=yes please\r\n")) << "kept as written";
+    EXPECT_NE(std::string::npos, saved.find("MeterStyle=GrApH\r\nStableTrayIds=yes please\r\nIconSize=aUTO\r\n")) << "kept as written";
 
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(FileResult::ReadOnly, SaveSettings(os, units, held));
@@ -145,34 +146,40 @@ TEST(Win32Os, ServicesAgreeWithWhatWineReports) {
 
 TEST(Win32Icons, ProgramIconsDrawingsOnThemAndTheirGdiObjects) {
     Win32Os os;
-    for (int id : {IDI_READ, IDI_WRITE, IDI_READWRITE, IDI_IDLE, IDI_ALT_IDLE, IDI_ALT_READ, IDI_ALT_WRITE,
-                   IDI_ALT_READWRITE, IDI_METER})
-        EXPECT_EQ(2048u, ReadIcon(os.LoadProgramIcon(nullptr, id)).size()) << "icon " << id << " is 32 x 32";
     IconHandle meterBase = os.LoadProgramIcon(nullptr, IDI_METER), idleBase = os.LoadProgramIcon(nullptr, IDI_IDLE);
     const std::vector<uint32_t> base = ReadIcon(meterBase), idle = ReadIcon(idleBase);
-    // Meters: barPercent x 31 / 100 rows of bar in column 0, where the number never is; of a graph, as many rows of
-    // each column's percent in its colour, the newest at x 30, checked where the number never is; mask, last row,
-    // column kept.
-    const struct { int32_t percent; bool hasBar; int rows; uint8_t graph; } cases[] = {
-        {0, true, 0, 0}, {3, true, 0, 0}, {4, true, 1, 0}, {50, true, 15, 0}, {100, true, 31, 0}, {100, false, 0, 0},
-        {7, false, 0, 40}, {7, true, 0, 40}, {7, true, 0, 5}};   // one digit: the number stays in the middle
-    for (const auto& c : cases) {
-        MeterStyle style{c.percent, c.percent, {0, 0, 64}, c.hasBar, {200, 100, 50}, c.graph > 0, c.graph, {}, {}};
-        for (int i = 0; i < c.graph; ++i)
-            style.columnPercent[i] = static_cast<uint8_t>(i * 100 / 39), style.columnColour[i] = {static_cast<uint8_t>(i * 6), 255, 0};
-        IconHandle icon = os.DrawIconMeter(meterBase, style);
-        const std::vector<uint32_t> drawn = ReadIcon(icon);
-        os.ReleaseIcon(icon);
-        ASSERT_EQ(2048u, drawn.size());
-        for (int k = 0; k < 2048; ++k) {
-            const int x = k % 32, y = k / 32 % 32, i = x - 31 + c.graph;   // the graph's column at x
-            const bool graphed = c.graph > 0 && c.hasBar && i >= 0, checked = c.graph > 0 ? x < 6 || x > 25 : x == 0;
-            const int rows = graphed ? style.columnPercent[i] * 31 / 100 : c.graph > 0 ? 0 : c.rows;
-            const uint32_t colour = graphed ? (i * 6) << 16 | 0xFF00 : 0xC86432, fill = y >= 31 - rows ? colour : 0x000040;
-            EXPECT_EQ(x == 31 || y == 31 || k >= 1024 ? base[k] : checked ? fill : drawn[k], drawn[k])
-                << c.percent << "%, " << int{c.graph} << " columns, pixel " << k;
+    // Meters on the meter icon as loaded and as made at the small-icon sizes, opaque and red in the top left
+    // corner: MeterBarRows rows of bar in column 0, where the number is not; mask, last row and column kept.
+    for (int side : {32, 16, 20, 24}) {
+        IconHandle sized = side == 32 ? meterBase : MakeBaseIcon(os, IDI_METER, side);
+        const std::vector<uint32_t> before = ReadIcon(sized, side);
+        const int area = side * side;
+        ASSERT_EQ(2u * area, before.size());
+        EXPECT_EQ(std::make_pair(0xE00000u, std::vector<uint32_t>(area, 0)), std::make_pair(before[0], std::vector<uint32_t>(before.begin() + area, before.end())));
+        for (int32_t percent : {0, 4, 7, 50, 100, -1}) {   // -1: a kind without a bar, at 100 %
+            const int32_t load = percent >= 0 ? percent : 100, rows = percent >= 0 ? MeterBarRows(load, side) : 0;
+            IconHandle icon = os.DrawIconMeter(sized, {load, load, {0, 0, 64}, percent >= 0, {200, 100, 50}});
+            const std::vector<uint32_t> drawn = ReadIcon(icon, side);
+            os.ReleaseIcon(icon);
+            ASSERT_EQ(2u * area, drawn.size());
+            for (int k = 0, x = 0, y = 0; k < 2 * area; ++k, x = k % side, y = k / side % side) {
+                const bool bare = x == 0 && (load < 100 || side > 20);   // "100" reaches column 0 below 24 px
+                EXPECT_EQ(x == side - 1 || y == side - 1 || k >= area ? before[k] : !bare ? drawn[k] : y >= side - 1 - rows ? 0xC86432 : 0x000040,
+                          drawn[k]) << side << " px, " << percent << "%, pixel " << k;
+            }
         }
+        if (sized != meterBase) os.ReleaseIcon(sized);
     }
+    // A graph of 40 columns: as many rows of each column's percent in its colour, the newest at x 30, checked where
+    // the number is not.
+    MeterStyle graph{7, 7, {0, 0, 64}, true, {200, 100, 50}, true, 40, {}, {}};
+    for (int i = 0; i < 40; ++i) graph.columnPercent[i] = static_cast<uint8_t>(i * 100 / 39), graph.columnColour[i] = {static_cast<uint8_t>(i * 6), 255, 0};
+    IconHandle graphed = os.DrawIconMeter(meterBase, graph);
+    const std::vector<uint32_t> columns = ReadIcon(graphed);
+    os.ReleaseIcon(graphed);
+    for (int k = 0, x = 0, y = 0, i = -9; k < 1024; ++k, x = k % 32, y = k / 32, i = x - 9)
+        if ((x < 6 || x > 25) && x < 31 && y < 31)
+            EXPECT_EQ(y >= 31 - graph.columnPercent[i] * 31 / 100 ? uint32_t(i * 6) << 16 | 0xFF00 : 0x000040, columns[k]) << "pixel " << k;
     IconHandle letter = os.DrawIconText(idleBase, "C");
     const std::vector<uint32_t> drawn = ReadIcon(letter);
     os.ReleaseIcon(letter);
@@ -181,6 +188,7 @@ TEST(Win32Icons, ProgramIconsDrawingsOnThemAndTheirGdiObjects) {
 
     // A thousand redraws, bars and graphs, as the presenter makes them, on the previous meter then released, leave one meter.
     const long live = gdiLiveObjects;
+    for (int side = 16; side < 48; ++side) os.ReleaseIcon(MakeBaseIcon(os, IDI_IDLE, side));
     IconHandle meter = meterBase;
     for (int k = 0; k < 1000; ++k) {
         MeterStyle style{k % 101, k % 101, {0, 0, 64}, true, {200, 100, 50}, k % 2 == 0, 63, {}, {}};

@@ -78,12 +78,6 @@ void FillWith(HDC dc, const RECT& area, Rgb colour) {
     DeleteObject(brush);
 }
 
-// Rows of the `height - 1` painted ones that `percent` fills; 64-bit, so that
-// a tall bitmap stays exact.
-LONG FilledRows(int32_t percent, int height) {
-    return static_cast<LONG>(static_cast<int64_t>(percent) * (height - 1) / 100);
-}
-
 // One pixel column per sample, the newest in the last painted column; a brush
 // is made only where the colour changes from the column before.
 void PaintGraph(HDC dc, const RECT& full, int height, const MeterStyle& meter) {
@@ -97,7 +91,7 @@ void PaintGraph(HDC dc, const RECT& full, int height, const MeterStyle& meter) {
             colour = meter.columnColour[i];
             brush = CreateSolidBrush(ToColorRef(colour));
         }
-        RECT column{x, (height - 1) - FilledRows(meter.columnPercent[i], height), x + 1, height - 1};
+        RECT column{x, (height - 1) - MeterBarRows(meter.columnPercent[i], height), x + 1, height - 1};
         FillRect(dc, &column, brush);
     }
     if (brush != nullptr) DeleteObject(brush);
@@ -152,7 +146,26 @@ HICON DrawMeterIcon(IconDrawingTools& tools, HICON icon, const MeterStyle& meter
         FillWith(dc, full, meter.background);
         if (!meter.hasBar || height <= 1) return;
         if (meter.graph) return PaintGraph(dc, full, height, meter);
-        RECT bar{0, (height - 1) - FilledRows(meter.barPercent, height), full.right, height - 1};
+        RECT bar{0, (height - 1) - MeterBarRows(meter.barPercent, height), full.right, height - 1};
         FillWith(dc, bar, meter.bar);
     });
+}
+
+HICON MakeOpaqueIcon(const uint32_t* pixels, int size) {
+    // Mask rows are padded to 16 bits; all zero: every pixel opaque.
+    static constexpr int kLargest = 256;
+    static const std::array<uint8_t, kLargest / 8 * kLargest> kOpaqueMask{};
+    if (pixels == nullptr || size <= 0 || size > kLargest) return nullptr;
+    HDC screen = GetDC(nullptr);
+    if (screen == nullptr) return nullptr;
+    IconParts parts;
+    parts.info.fIcon = TRUE;
+    parts.info.hbmColor = CreateCompatibleBitmap(screen, size, size);
+    parts.info.hbmMask = CreateBitmap(size, size, 1, 1, kOpaqueMask.data());
+    BITMAPINFO format{};
+    format.bmiHeader = {sizeof format.bmiHeader, size, -size, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    const bool filled = parts.info.hbmColor != nullptr && parts.info.hbmMask != nullptr &&
+                        SetDIBits(screen, parts.info.hbmColor, 0, size, pixels, &format, DIB_RGB_COLORS) == size;
+    ReleaseDC(nullptr, screen);
+    return filled ? CreateIconIndirect(&parts.info) : nullptr;
 }

@@ -43,3 +43,9 @@ HICON DrawOverlayText(IconDrawingTools& tools, HICON icon, const char* text);
 // final icon creation failed. `icon` is not released here: the presenter
 // releases the meter it replaces, because only it knows which icons are shared.
 HICON DrawMeterIcon(IconDrawingTools& tools, HICON icon, const MeterStyle& style);
+
+// A new icon of `size` x `size` pixels from 0xRRGGBB values, row by row from
+// the top, with an all-opaque mask; its colour bitmap is compatible with the
+// screen, like a loaded icon's, so that the drawings above work on it. Null
+// on failure, or for a size above 256. The caller owns it.
+HICON MakeOpaqueIcon(const uint32_t* pixels, int size);

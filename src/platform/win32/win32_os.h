@@ -44,7 +44,10 @@ public:
     IconHandle LoadProgramIcon(WindowHandle dialog, int resourceId) override;
     IconHandle DrawIconText(IconHandle icon, const char* text) override;
     IconHandle DrawIconMeter(IconHandle icon, const MeterStyle& style) override;
+    IconHandle MakeIcon(const uint32_t* pixels, int32_t size) override;
     void ReleaseIcon(IconHandle icon) override;
+    void BecomeDpiAware() override;
+    int32_t QueryTrayIconSize() override;
     LibraryHandle LoadPortLibrary() override;
     PortOutputHandle FindPortOutput(LibraryHandle library, const char* functionName) override;
     void WritePortByte(PortOutputHandle output, int16_t address, int16_t value) override;

@@ -41,6 +41,39 @@ HMODULE LoadLibraryFrom(const char* folder, size_t length, const char* name) {
     return LoadLibraryA(path);
 }
 
+// Looked up, not imported: SetProcessDPIAware came with Windows Vista,
+// GetDpiForMonitor (shcore.dll) with Windows 8.1, GetSystemMetricsForDpi
+// with Windows 10 (1607).
+using SetProcessDpiAwareFn = BOOL(WINAPI*)();
+using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
+constexpr int kEffectiveDpi = 0;   // MDT_EFFECTIVE_DPI
+
+template <class Fn>
+Fn FunctionOf(HMODULE library, const char* name) {
+    return library != nullptr ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(library, name))) : nullptr;
+}
+
+// The DPI of the monitor that shows the taskbar; 0 when Windows cannot tell.
+// The taskbar is per-monitor DPI-aware wherever Windows can tell, so this is
+// its window's DPI; GetDpiForWindow, asked from another process, answers 96
+// under Wine at every DPI (Wine 8, measured). shcore.dll is taken from the
+// system folder only.
+UINT TaskbarDpi() {
+    HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
+    char path[MAX_PATH];
+    const UINT length = GetSystemDirectoryA(path, MAX_PATH);
+    if (taskbar == nullptr || length == 0 || length + sizeof "\\shcore.dll" > MAX_PATH) return 0;
+    std::memcpy(path + length, "\\shcore.dll", sizeof "\\shcore.dll");
+    HMODULE shcore = LoadLibraryA(path);
+    auto dpiOf = FunctionOf<GetDpiForMonitorFn>(shcore, "GetDpiForMonitor");
+    UINT dpi = 0, ignored = 0;
+    if (dpiOf == nullptr || dpiOf(MonitorFromWindow(taskbar, MONITOR_DEFAULTTOPRIMARY), kEffectiveDpi, &dpi, &ignored) != S_OK)
+        dpi = 0;
+    if (shcore != nullptr) FreeLibrary(shcore);
+    return dpi;
+}
+
 HICON ToIcon(IconHandle icon) { return reinterpret_cast<HICON>(icon); }
 IconHandle FromIcon(HICON icon) { return reinterpret_cast<IconHandle>(icon); }
 
@@ -80,8 +113,25 @@ IconHandle Win32Os::DrawIconMeter(IconHandle icon, const MeterStyle& style) {
     return FromIcon(DrawMeterIcon(drawing_, ToIcon(icon), style));
 }
 
+IconHandle Win32Os::MakeIcon(const uint32_t* pixels, int32_t size) {
+    return FromIcon(MakeOpaqueIcon(pixels, size));
+}
+
 void Win32Os::ReleaseIcon(IconHandle icon) {
     if (icon != nullptr) DestroyIcon(ToIcon(icon));
+}
+
+void Win32Os::BecomeDpiAware() {
+    auto becomeAware = FunctionOf<SetProcessDpiAwareFn>(GetModuleHandleA("user32.dll"), "SetProcessDPIAware");
+    if (becomeAware != nullptr) becomeAware();
+}
+
+// The taskbar may run at another DPI than the system (per-monitor scaling):
+// where Windows can tell, the size is the one for the taskbar's DPI.
+int32_t Win32Os::QueryTrayIconSize() {
+    auto metricAt = FunctionOf<GetSystemMetricsForDpiFn>(GetModuleHandleA("user32.dll"), "GetSystemMetricsForDpi");
+    const UINT dpi = metricAt != nullptr ? TaskbarDpi() : 0;
+    return dpi != 0 ? metricAt(SM_CXSMICON, dpi) : GetSystemMetrics(SM_CXSMICON);
 }
 
 // Looked for where the platform's own search looks: beside the program, in the
