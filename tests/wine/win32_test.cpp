@@ -158,7 +158,7 @@ TEST(Win32Icons, ProgramIconsDrawingsOnThemAndTheirGdiObjects) {
         EXPECT_EQ(std::make_pair(0xE00000u, std::vector<uint32_t>(area, 0)), std::make_pair(before[0], std::vector<uint32_t>(before.begin() + area, before.end())));
         for (int32_t percent : {0, 4, 7, 50, 100, -1}) {   // -1: a kind without a bar, at 100 %
             const int32_t load = percent >= 0 ? percent : 100, rows = percent >= 0 ? MeterBarRows(load, side) : 0;
-            IconHandle icon = os.DrawIconMeter(sized, {load, load, {0, 0, 64}, percent >= 0, {200, 100, 50}});
+            IconHandle icon = os.DrawIconMeter(sized, {load, load, {0, 0, 64}, percent >= 0, {200, 100, 50}, false, 0, {}, {}});
             const std::vector<uint32_t> drawn = ReadIcon(icon, side);
             os.ReleaseIcon(icon);
             ASSERT_EQ(2u * area, drawn.size());
@@ -177,9 +177,10 @@ TEST(Win32Icons, ProgramIconsDrawingsOnThemAndTheirGdiObjects) {
     IconHandle graphed = os.DrawIconMeter(meterBase, graph);
     const std::vector<uint32_t> columns = ReadIcon(graphed);
     os.ReleaseIcon(graphed);
-    for (int k = 0, x = 0, y = 0, i = -9; k < 1024; ++k, x = k % 32, y = k / 32, i = x - 9)
-        if ((x < 6 || x > 25) && x < 31 && y < 31)
+    for (int k = 0, x = 0, y = 0, i = 9; k < 1024; ++k, x = k % 32, y = k / 32, i = x + 9)
+        if ((x < 6 || x > 25) && x < 31 && y < 31) {
             EXPECT_EQ(y >= 31 - graph.columnPercent[i] * 31 / 100 ? uint32_t(i * 6) << 16 | 0xFF00 : 0x000040, columns[k]) << "pixel " << k;
+        }
     IconHandle letter = os.DrawIconText(idleBase, "C");
     const std::vector<uint32_t> drawn = ReadIcon(letter);
     os.ReleaseIcon(letter);
