@@ -57,12 +57,6 @@ struct E2e : ::testing::Test {
         if (Eventually([&] { return tray.icons.size() == count; })) return ::testing::AssertionSuccess();
         return ::testing::AssertionFailure() << tray.icons.size() << " icons in the tray, expected " << count;
     }
-    size_t ChangedSince(size_t call) const {   // the icons changed by the calls from this one on
-        std::set<UINT> ids;
-        for (; call < tray.calls.size(); ++call)
-            if (tray.calls[call].message == NIM_MODIFY && !tray.calls[call].refused) ids.insert(tray.calls[call].id);
-        return ids.size();
-    }
     void ExpectEnded(const Program& program) {
         EXPECT_EQ(0u, program.Exit());
         EXPECT_TRUE(tray.icons.empty()) << tray.icons.size() << " icons left after quitting";
@@ -98,8 +92,7 @@ TEST_F(E2e, FirstTicksThenALaunchOnAnOldWindowsIsRefused) {
     EXPECT_EQ(5u, old.Exit());
 }
 
-// Posted messages are handled in order: the Start button pressed after tray
-// clicks, or the About box asked for after Enter, shows that those are done.
+// Posted messages are handled in order: Start pressed after tray clicks, or About after Enter, shows those done.
 TEST_F(E2e, ClicksButtonsAndKeysOnTheWindow) {
     const std::string rectangle = kCorner + "WindowPosRight=940\r\nWindowPosBottom=730\r\nFuture=1\r\n";
     Program program(Settings(rectangle));
@@ -118,14 +111,6 @@ TEST_F(E2e, ClicksButtonsAndKeysOnTheWindow) {
     PostMessageA(dialog, WM_COMMAND, IDC_START, 0);
     EXPECT_TRUE(Icons(2)) << "and starts it again";
     EXPECT_EQ("Disable", Text(dialog, IDC_START));
-    // TaskbarCreated while the tray keeps its icons (a change of display settings): each is put back by a change
-    // after its add is refused, and from then on no call is refused when every icon changes (another icon set).
-    size_t from = tray.calls.size();
-    PostMessageA(dialog, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
-    EXPECT_TRUE(Eventually([&] { return ChangedSince(from) == 2; })) << "the kept icons no longer change";
-    from = tray.calls.size(), SendDlgItemMessageA(dialog, IDC_ALTERNATE_ICONS, BM_CLICK, 0, 0);
-    EXPECT_TRUE(Eventually([&] { return ChangedSince(from) == 2; }));
-    EXPECT_TRUE(std::none_of(tray.calls.begin() + from, tray.calls.end(), [](const TrayCall& c) { return c.refused; }));
     icon.Click(WM_LBUTTONDBLCLK);
     EXPECT_TRUE(Eventually([&] { return !IsWindowVisible(dialog); })) << "the next double-click hides";
     icon.Click(WM_LBUTTONDBLCLK);
@@ -167,8 +152,7 @@ TEST_F(E2e, StartupLaunchWaitsHiddenWithTheSingleIcon) {
     EXPECT_GE(GetTickCount() - launched, 2000u) << "icons only after the delay";
     EXPECT_FALSE(IsWindowVisible(dialog));
     EXPECT_EQ("Blinkwatch", tray.icons.begin()->second.tip);
-    // The window answers only its own registered request: a private message any program could send
-    // leaves it hidden (the Start button posted after it shows that it was handled).
+    // Only its own registered request shows the window: a private message leaves it hidden (Start shows it handled).
     PostMessageA(dialog, WM_APP + 1, 0, 0), PostMessageA(dialog, WM_COMMAND, IDC_START, 0);
     EXPECT_TRUE(Eventually([&] { return Text(dialog, IDC_START) == "Enable"; }));
     EXPECT_FALSE(IsWindowVisible(dialog));
@@ -183,8 +167,7 @@ TEST_F(E2e, StartupLaunchWaitsHiddenWithTheSingleIcon) {
     ExpectEnded(program);
 }
 
-// The single icon, static, never changes. It is the only way back to a hidden window: after a new tray,
-// also while monitoring is stopped.
+// A static single icon never changes; after a new tray it is back, also while stopped: the way to a hidden window.
 TEST_F(E2e, AnEarlyHideHoldsAndTheSingleIconComesBackToAStoppedProgram) {
     Program program(Settings("SingleIconMode=Yes\r\nStaticicon=Yes\r\nShowCPUUsageMulti=Yes\r\n[CPU #0 Usage]\r\nEnabled=Yes\r\n"));
     PostMessageA(program.Window(kTitle), WM_COMMAND, IDC_HIDE, 0);   // before the dialog manager first shows it
@@ -192,10 +175,10 @@ TEST_F(E2e, AnEarlyHideHoldsAndTheSingleIconComesBackToAStoppedProgram) {
     const size_t from = tray.calls.size();
     Eventually([] { return false; }, 1500);
     EXPECT_FALSE(IsWindowVisible(dialog)) << "shown after an early Hide";
-    EXPECT_EQ(0u, ChangedSince(from)) << "changes that change nothing";
-    PostMessageA(dialog, WM_COMMAND, IDC_START, 0);
-    EXPECT_TRUE(Eventually([&] { return Text(dialog, IDC_START) == "Enable"; }));
-    tray.icons.clear();   // the shell restarts with an empty tray
+    EXPECT_EQ(0, std::count_if(tray.calls.begin() + from, tray.calls.end(), [](auto& c) { return c.message == NIM_MODIFY; }))
+        << "changes that change nothing";
+    PostMessageA(dialog, WM_COMMAND, IDC_START, 0);   // stopped, then the shell restarts with an empty tray
+    Eventually([&] { return Text(dialog, IDC_START) == "Enable"; }), tray.icons.clear();
     PostMessageA(dialog, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
     ASSERT_TRUE(Icons(1));
     tray.icons.begin()->second.Click(WM_LBUTTONDBLCLK);
@@ -256,8 +239,7 @@ TEST_F(E2e, ScrollLockFollowsTheSingleIconOncePerUpdate) {
     UnhookWindowsHookEx(hook);
 }
 
-// A processor busy and idle in turn: its graph, one column per load tick with the newest at the right, shows columns
-// of different heights (counted up from the bottom painted row, where the number never is).
+// A processor busy and idle in turn: its graph shows columns of different heights (counted up from the bottom row).
 TEST_F(E2e, MeterGraphShowsTheLoadsHistory) {
     Program program(Settings("MeterStyle=Graph\r\n[CPU Usage]\r\nEnabled=Yes\r\n[CPU #0 Usage]\r\nEnabled=Yes\r\n"));
     ASSERT_TRUE(Ready(program, 3));
@@ -273,35 +255,27 @@ TEST_F(E2e, MeterGraphShowsTheLoadsHistory) {
     })) << heights.size() << " heights";
 }
 
-// Wine's mount manager gives the prefix another drive letter, as its winecfg does; a null path takes it away.
-bool DefineDrive(char letter, const char* unixPath) {
-    struct { ULONG size, type, fsType; DWORD serial; ULONGLONG device; WCHAR letter; USHORT path, deviceName, label; char text[MAX_PATH]; } d{};
-    d.size = sizeof d - MAX_PATH + (unixPath != nullptr ? std::strlen(unixPath) + 1 : 0), d.letter = static_cast<WCHAR>(letter);
-    d.type = unixPath != nullptr ? DRIVE_FIXED : DRIVE_NO_ROOT_DIR, d.path = unixPath != nullptr ? sizeof d - MAX_PATH : 0;
-    std::strcpy(d.text, unixPath != nullptr ? unixPath : "");
-    HANDLE manager = CreateFileA("\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE, 3, nullptr, OPEN_EXISTING, 0, nullptr);
-    DWORD returned = 0, code = CTL_CODE('m', 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
-    const bool done = DeviceIoControl(manager, code, &d, d.size, nullptr, 0, &returned, nullptr);
-    return CloseHandle(manager), done;
-}
-
-// Without the key the ids are 100 on in discovery order and move when a drive letter is found before RAM and VRAM;
-// with StableTrayIds=Yes they stay, far from those, and a double-click on such an icon still reaches the program.
-TEST_F(E2e, StableTrayIdsStayWhenADriveIsAdded) {
-    auto ids = [&](const std::string& options) {
-        Program program(Settings(options));
-        std::string found = Ready(program, 2) ? "" : "no icons";
-        for (const auto& icon : tray.icons) found += std::to_string(icon.first.second) + " ";
-        if (!tray.icons.empty()) tray.icons.begin()->second.Click(WM_RBUTTONDBLCLK);
-        return ExpectEnded(program), found;
-    };
-    DefineDrive('x', nullptr);   // as a run that was cut short may have left it
-    const std::string numbered = ids(""), stable = ids("StableTrayIds=Yes\r\n");
-    ASSERT_TRUE(DefineDrive('x', "/tmp"));
-    const std::string numberedAfter = ids(""), stableAfter = ids("StableTrayIds=Yes\r\n");
-    DefineDrive('x', nullptr);
-    EXPECT_EQ(std::make_tuple(stable, true, true), std::make_tuple(stableAfter, numbered != numberedAfter, std::stol(stable) > 65535))
-        << numbered << "/ " << numberedAfter << "/ " << stable;
+// IconSize=Auto at 100 to 200 % (LogPixels, read at a process's start): every icon at the small-icon size of a
+// DPI-aware program, as on Windows; without the key the resources at Wine's large-icon size, as ever.
+TEST_F(E2e, EveryIconIsTheTaskbarsSmallIconSize) {
+    const char *desktop = "Control Panel\\Desktop", *automatic = "IconSize=Auto\r\n";
+    DWORD saved = 0, length = sizeof saved;
+    const bool had = RegGetValueA(HKEY_CURRENT_USER, desktop, "LogPixels", RRF_RT_REG_DWORD, nullptr, &saved, &length) == 0;
+    const struct { DWORD dpi; const char* key; UINT size; } cases[] = {{144, automatic, 24}, {144, "", 48}, {96, automatic, 16},
+                                                                        {120, automatic, 20}, {192, automatic, 32}};
+    for (const auto& c : cases) {
+        RegSetKeyValueA(HKEY_CURRENT_USER, desktop, "LogPixels", REG_DWORD, &c.dpi, sizeof c.dpi);
+        const size_t from = (tray.icons.clear(), tray.calls.size());
+        Program program(Settings(c.key));
+        EXPECT_TRUE(Ready(program, 2));
+        Eventually([] { return false; }, 1000);   // and the updates that follow
+        std::set<std::pair<UINT, UINT>> sizes;
+        for (size_t k = from; k < tray.calls.size(); ++k)
+            if (tray.calls[k].width != 0) sizes.insert({tray.calls[k].width, tray.calls[k].height});
+        EXPECT_EQ((std::set<std::pair<UINT, UINT>>{{c.size, c.size}}), sizes) << c.dpi << " DPI, " << c.key;
+    }
+    if (had) RegSetKeyValueA(HKEY_CURRENT_USER, desktop, "LogPixels", REG_DWORD, &saved, sizeof saved);
+    else RegDeleteKeyValueA(HKEY_CURRENT_USER, desktop, "LogPixels");
 }
 
 // Apply killed at random moments, as from the task manager: each time the file is the old one or the new one,

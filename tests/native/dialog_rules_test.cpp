@@ -1,5 +1,4 @@
-// The portable rules of the dialog, its activity tick and the command line;
-// the controls themselves are driven under Wine.
+// The portable rules of the dialog, its activity tick and the command line; the controls are driven under Wine.
 #include <numeric>
 #include <random>
 
@@ -12,8 +11,7 @@
 #include "shell/command_line.h"
 
 TEST(DialogRules, PortBitBoxesEnablingRulesAndNumberRanges) {
-    // box, state -> read and write masks after it, from 0x5A and 0xA5: each box
-    // moves its own bit of its own mask; an indeterminate box changes nothing.
+    // box, state -> masks after it, from 0x5A and 0xA5: its own bit of its own mask; indeterminate changes nothing.
     const struct { int id, state, read, write; } boxes[] = {
         {IDC_READ_BIT1, 1, 0x5B, 0xA5}, {IDC_READ_BIT2, 0, 0x58, 0xA5}, {IDC_READ_BIT8, 1, 0xDA, 0xA5},
         {IDC_WRITE_BIT1, 0, 0x5A, 0xA4}, {IDC_WRITE_BIT2, 1, 0x5A, 0xA7}, {IDC_WRITE_BIT8, 0, 0x5A, 0x25},

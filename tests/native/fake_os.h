@@ -1,7 +1,6 @@
 #pragma once
-// A scripted operating system for the native tests: answers come from the
-// public fields, and what the program asked for is recorded. Also a Unit list
-// built from a few lines, between its two markers, as discovery leaves it.
+// A scripted operating system for the native tests: answers come from the public fields, and what the program
+// asked for is recorded. Also a Unit list built from a few lines, between its two markers, as discovery leaves it.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -68,8 +67,7 @@ public:
     MeterStyle lastMeter{};                           // the look of the last meter drawn
     int32_t trayIconSize = 0;                         // the taskbar's small-icon size; 0: not to be had
 
-    // An icon as tray calls describe it: "147" for a program icon, "C on 147"
-    // or "meter <text> <bar %> <r/g/b> <r/g/b> on <icon>" for a live drawn one, "none".
+    // An icon as tray calls name it: "147" (a program icon), "C on 147" or "meter <%> <bar %> <rgb> <rgb> on ...", "none".
     std::string IconName(IconHandle icon) const {
         auto live = liveIcons.find(icon);
         if (live != liveIcons.end()) return live->second;

@@ -29,8 +29,7 @@ TEST(Sampling, DriveLightsFollowTheCountersAndFreeSpaceTheVolume) {
     Unit& c = s.list.Add(kC, DRIVE_FIXED);
     s.os.devices = {kC};
     FakeDisk& disk = s.os.disks[kC];
-    // reads, writes -> activity/dirty: unchanged counts fall back to idle once,
-    // a counter restarted at 0 is taken but not shown.
+    // reads, writes -> activity/dirty: unchanged counts fall back to idle once; a counter restarted at 0 is not shown.
     const struct { uint32_t reads, writes; const char* light; } steps[] = {
         {0, 7, "1/1"}, {3, 9, "3/1"}, {3, 9, "0/1"}, {3, 9, "0/0"}, {5, 9, "2/1"},
         {6, 9, "2/0"}, {0, 0, "0/1"}, {0, 4, "1/1"}};
@@ -117,8 +116,7 @@ TEST(Sampling, SwitchedOffCountersWarnOnceAndKeepTheLight) {
 }
 
 TEST(Sampling, ProcessorLoads) {
-    // Each step adds idle, busy kernel and user time (kernel includes idle):
-    // the total truncates the busy share, the per-processor load the idle share.
+    // Each step adds idle, busy kernel and user time: the total truncates the busy share, a processor the idle share.
     const struct { uint64_t idle, busyKernel, user; int32_t total, dirty, perProcessor; } steps[] = {
         {374, 226, 400, 62, 1, 63}, {374, 226, 400, 62, 0, 63}, {1, 499, 500, 99, 1, 100},
         {0, 0, 0, 0, 1, 100}, {1000, 0, 0, 0, 0, 0}, {0, 300, 700, 100, 1, 100},
@@ -161,8 +159,7 @@ TEST(Sampling, MemoryLoadsAndFigures) {
     FakeOs os;
     SamplerState state{};
     Unit ram{}, vram{};
-    // Memory status -> "load free/total dirty" of RAM, then of VRAM; whole MiB
-    // count only above 1 MiB; the VRAM load truncates the available share.
+    // Memory status -> "load free/total dirty" of RAM, then VRAM; whole MiB above 1 MiB; VRAM truncates the free share.
     const struct { uint32_t load; uint64_t total, avail, pageTotal, pageAvail; std::string figures; } cases[] = {
         {40, 2 * kMiB, kMiB, 1000 * kMiB, 305 * kMiB, "40 0/2 1 70 305/1000 1"}, {40, 3 * kMiB / 2, kMiB + 1, 100, 100, "40 1/1 0 0 0/0 1"},
         {99, 8 * kGiB, 0, 0, 0, "99 0/8192 1 0 0/0 0"}, {7, kMiB, kMiB, 5 * kMiB, 0, "7 0/0 1 100 0/5 1"},
@@ -177,10 +174,8 @@ TEST(Sampling, MemoryLoadsAndFigures) {
         EXPECT_EQ(ACTIVITY_METER * 2, ram.activity + vram.activity) << "meters from their first change on";
     }
     Sampler s;   // in a pass, one status for both, and a new one at the next pass
-    Unit& passRam = s.list.Add("RAM Usage", UNIT_RAM);
-    s.list.Add("VRAM Usage", UNIT_VRAM);
-    s.os.memory.dwLength = sizeof(MemoryStatus);
-    s.Poll(), s.os.memory.dwMemoryLoad = 50, s.Poll();
+    Unit& passRam = (s.list.Add("VRAM Usage", UNIT_VRAM), s.list.Add("RAM Usage", UNIT_RAM));
+    s.os.memory.dwLength = sizeof(MemoryStatus), s.Poll(), s.os.memory.dwMemoryLoad = 50, s.Poll();
     EXPECT_EQ("50 2", std::to_string(passRam.value) + " " + std::to_string(s.os.calls["QueryMemoryStatus"]));
 }
 
@@ -191,9 +186,8 @@ TEST(Sampling, NetworkLightsAndUsage) {
     nic.nicIndex = 1;
     s.os.AddInterface(7, 0, 5);
     s.os.AddInterface(9, 1000, 0, 80000);   // 10000 bytes a second
-    // tick, in, out, interface of row 1 -> light, usage: the first sample sets
-    // the baseline, a second one in the same millisecond keeps it; counters
-    // and ticks wrap modulo 2^32; another interface at the row starts over.
+    // tick, in, out, interface of row 1 -> light, usage: the first sample sets the baseline, one in the same
+    // millisecond keeps it; counters and ticks wrap modulo 2^32; another interface at the row starts over.
     const struct { uint32_t tick, in, out, index; const char* light; int32_t usage; } steps[] = {
         {1000, 1000, 0, 9, "2/1", 0}, {2000, 3000, 500, 9, "3/1", 20}, {2000, 3000, 900, 9, "1/1", 20},
         {3000, 3000, 900, 9, "0/1", 4}, {3001, 3001, 900, 9, "2/1", 10}, {4000, UINT32_MAX - 999, 900, 9, "2/0", 100},

@@ -1,5 +1,4 @@
-// The new file's text, a save that fails or is cut off at each step, the path; the profile functions reading
-// the file, and back what a save wrote, are checked under Wine.
+// The new file's text, a save failing or cut off at each step, the path; reading the file is checked under Wine.
 #include <numeric>
 
 #include "fake_os.h"

@@ -73,8 +73,7 @@ TEST(Discovery, ProcessorCountsAndTheInterfaceTableAnswers) {
         WalkAll(d.list, [&](Unit& u) { names += u.kind == UNIT_CPU && u.cpuIndex % 31 == 0 ? std::string(u.name) + "." : ""; });
         EXPECT_EQ(c.names, names);
     }
-    // The first answer must ask for a bigger buffer; anything else ends the
-    // program with 1 and leaves no list. A failing fetch leaves no network Units.
+    // A first answer other than "a bigger buffer" ends the program with 1, no list; a failed fetch, no network Units.
     for (uint32_t answer : {kErrorSuccess, 50u, 87u, 1u}) {
         FakeOs os;
         AddNic(os, 6, "eth0", 4), os.probeAnswer = answer;
@@ -96,12 +95,11 @@ TEST(Discovery, ProcessorCountsAndTheInterfaceTableAnswers) {
 // the numbering gives; of two names that fall on one id, the first in byte order takes it, the other the next one.
 TEST(Discovery, StableTrayIdsFollowTheNames) {
     const std::string a = "NIC #1774 Usage", b = "NIC #410440 Usage";   // two names of one stable id, a before b
-    ASSERT_EQ(StableTrayId(a.c_str()), StableTrayId(b.c_str()));
-    std::mt19937 random(3);
     std::vector<std::string> pool = {"\\\\.\\PHYSICALDRIVE0", "\\\\.\\C:", "CPU Usage", "RAM Usage", "VRAM Usage", "NIC #0 Usage", a, b};
+    std::mt19937 random(3);
     GlobalOptions stable{};
     stable.StableTrayIds = 1;
-    std::map<std::string, int32_t> first;
+    std::map<std::string, int32_t> first = {{b, StableTrayId(a.c_str()) + 1}};   // b's, with a there
     for (int run = 0; run < 40; ++run) {
         std::shuffle(pool.begin(), pool.end(), random);
         TestList list;
@@ -117,12 +115,12 @@ TEST(Discovery, StableTrayIdsFollowTheNames) {
             << "distinct, 0 for the markers alone";
         const bool withA = std::find(pool.begin(), pool.begin() + count, a) != pool.begin() + count;
         for (size_t i = 0; i < count; ++i) {
-            const int32_t id = list[pool[i].c_str()].trayId;
+            const Unit& unit = list[pool[i].c_str()];
             char tip[kTrayTipLength];
-            FormatTooltip(list[pool[i].c_str()], tip);
-            EXPECT_EQ(tip, os.trayIcons[id].second);
-            if (pool[i] == a || pool[i] == b) EXPECT_EQ(StableTrayId(a.c_str()) + (pool[i] == b && withA), id) << pool[i];
-            else EXPECT_EQ(first.emplace(pool[i], id).first->second, id) << pool[i] << " in run " << run;
+            FormatTooltip(unit, tip);
+            EXPECT_EQ(tip, os.trayIcons[static_cast<uint32_t>(unit.trayId)].second);
+            const int32_t id = pool[i] == b && !withA ? StableTrayId(a.c_str()) : first.emplace(pool[i], unit.trayId).first->second;
+            EXPECT_EQ(id, unit.trayId) << pool[i] << " in run " << run;
         }
     }
 }

@@ -57,10 +57,9 @@ std::string FileText(const std::string& path) {   // "missing" when there is non
 
 }  // namespace
 
-// The profile functions read the file: a number from its leading digits modulo 2^32 after blanks and a sign, a
-// byte its low 8 bits, no hexadecimal; a yes/no false only for "no" in any letter case. Then, with every stored
-// field unlike its default, saving what was loaded writes the same text: it was read back as it was held. The
-// user's lines stay; a read-only file and one another program holds open are left as they were, a missing one made.
+// Read by the profile functions: a number from its leading digits modulo 2^32 after blanks and a sign, a byte its low
+// 8 bits, no hex; yes/no false only for "no", any case. Saving what was loaded writes the same text; the user's lines
+// stay; a read-only file and one held open are left as they were, a missing one made.
 TEST(Win32Settings, LoadedAsWrittenSavedAsHeld) {
     Win32Os os;
     GlobalOptions held{}, loaded{};
