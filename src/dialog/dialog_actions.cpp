@@ -44,6 +44,7 @@ void RunActivityTick(WindowHandle dialog, DialogState& state) {
 void PrepareMonitoringStart(DialogState& state) {
     AssignTrayIds(state.CurrentUnit, state.options);
     ClearMeterHistories(state.CurrentUnit);
+    RereadIconSize(state);
 }
 
 void ApplySettings(WindowHandle dialog, DialogState& state) {

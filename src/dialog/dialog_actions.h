@@ -11,8 +11,8 @@
 void RunActivityTick(WindowHandle dialog, DialogState& state);
 
 // What each start of monitoring takes afresh, once every per-unit icon is
-// removed: the tray ids (from the Units' names with StableTrayIds) and empty
-// meter graphs.
+// removed: the tray ids (from the Units' names with StableTrayIds), empty
+// meter graphs and the icon size.
 void PrepareMonitoringStart(DialogState& state);
 
 // Writes the settings file. A file that cannot be written (read-only, in a

@@ -76,7 +76,6 @@ void OnStart(HWND dialog, DialogState& state) {
     state.monitoring = !state.monitoring;
     if (!state.monitoring) return;
     PrepareMonitoringStart(state);
-    RereadIconSize(state);
     const GlobalOptions& options = state.options;
     state.timerIds = {SetTimer(dialog, kActivityTimer, options.Pollinterval, nullptr),
                       SetTimer(dialog, kListRefreshTimer, kListRefreshPeriod, nullptr),
