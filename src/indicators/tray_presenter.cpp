@@ -306,6 +306,7 @@ void LoadIconSet(Os& os, WindowHandle dialog, Unit* list, const GlobalOptions& o
         state.baseIcons[slot] = state.iconSize != 0 ? MakeBaseIcon(os, resources[slot], state.iconSize)
                                                     : os.LoadProgramIcon(dialog, resources[slot]);
     state.singleIconImage = nullptr;   // chosen again from the new set
+    state.singleIcon.image = nullptr;  // a made icon may come back with a released one's handle
 }
 
 // One update: the icon set; the icons of the mode that is not on removed;
